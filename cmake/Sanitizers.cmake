@@ -1,0 +1,10 @@
+# Applied to every target (JUCE included) so that instrumented and plain code never mix.
+if(TALVO_SANITIZER STREQUAL "address")
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+elseif(TALVO_SANITIZER STREQUAL "thread")
+    add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=thread)
+elseif(NOT TALVO_SANITIZER STREQUAL "")
+    message(FATAL_ERROR "TALVO_SANITIZER must be empty, 'address' or 'thread'")
+endif()

@@ -1,0 +1,53 @@
+#include "panel/CommandLineSwitches.h"
+#include "panel/Main.h"
+#include "panel/SingleInstanceChannel.h"
+
+#include <X11/Xlib.h>
+
+#include <cstdio>
+
+namespace
+{
+    /** The command line as the framework will hand it to the application. */
+    juce::String commandLineOf (int argc, char* argv[])
+    {
+        juce::String joined;
+
+        for (int i = 1; i < argc; ++i)
+        {
+            const auto arg = juce::String::fromUTF8 (argv[i]);
+            joined << (arg.containsChar (' ') && ! arg.isQuotedString() ? arg.quoted ('"') : arg) << ' ';
+        }
+
+        return joined.trim();
+    }
+
+    /** The framework's window code cannot cope without a display, so we look before it does. */
+    bool canOpenDisplay()
+    {
+        if (auto* display = XOpenDisplay (nullptr))
+        {
+            XCloseDisplay (display);
+            return true;
+        }
+        return false;
+    }
+}
+
+int main (int argc, char* argv[])
+{
+    const auto commandLine = commandLineOf (argc, argv);
+
+    if (SingleInstanceChannel::handOverToRunningInstance (commandLine))
+        return 0;
+
+    // "/shutdown" builds no window, so it needs no display either.
+    if (! CommandLineSwitches::is (commandLine, CommandLineSwitches::shutdown) && ! canOpenDisplay())
+    {
+        std::fprintf (stderr, "Talvo z3 Control: cannot open a display (is DISPLAY set?); exiting.\n");
+        return 2;
+    }
+
+    juce::JUCEApplicationBase::createInstance = []() -> juce::JUCEApplicationBase* { return new Talvoz3UIApplication(); };
+    return juce::JUCEApplicationBase::main (argc, const_cast<const char**> (argv));
+}

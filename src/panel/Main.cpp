@@ -1,0 +1,173 @@
+#include "panel/Main.h"
+
+#include "panel/CommandLineSwitches.h"
+#include "panel/MainComponent.h"
+
+namespace
+{
+    constexpr const char* applicationName = "Talvo z3 Control";
+    constexpr const char* fullVersion = "1.1.0.0";
+    constexpr int initExitCode = 4321;
+
+    constexpr int designWidth = 496;
+    constexpr int designHeight = 1360;
+
+    MainComponent* panelOf (juce::DocumentWindow* window)
+    {
+        return window != nullptr ? dynamic_cast<MainComponent*> (window->getContentComponent()) : nullptr;
+    }
+}
+
+Talvoz3UIApplication::~Talvoz3UIApplication()
+{
+    mainWindow = nullptr;
+}
+
+const juce::String Talvoz3UIApplication::getApplicationName()    { return applicationName; }
+const juce::String Talvoz3UIApplication::getApplicationVersion() { return shownVersionOf (fullVersion); }
+bool Talvoz3UIApplication::moreThanOneInstanceAllowed()          { return false; }
+
+juce::Rectangle<int> Talvoz3UIApplication::startSizeForUserAreaHeight (int userAreaHeight)
+{
+    const auto scale = userAreaHeight > 1291 ? 0.95f : 0.6f;
+    return { static_cast<int> (static_cast<float> (designWidth) * scale),
+             static_cast<int> (static_cast<float> (designHeight) * scale) };
+}
+
+void Talvoz3UIApplication::initialise (const juce::String& commandLine)
+{
+    if (CommandLineSwitches::is (commandLine, CommandLineSwitches::shutdown))
+    {
+        juce::MessageManager::getInstance()->stopDispatchLoop();
+        return;
+    }
+
+    // The framework cannot pass a second launch's command line on to us on this platform.
+    otherInstances = SingleInstanceChannel::listen ([this] (const juce::String& otherCommandLine)
+                                                    {
+                                                        anotherInstanceStarted (otherCommandLine);
+                                                    });
+
+    const auto resetRequested = CommandLineSwitches::asksForResetAtStart (commandLine);
+
+    auto window = std::make_unique<MainWindow> (getApplicationName() + " v" + getApplicationVersion());
+    window->setUsingNativeTitleBar (true);
+    window->setContentOwned (new MainComponent(), true);
+
+    window->borderConstrainer = std::make_unique<BorderBoundsConstrainer>();
+    window->setConstrainer (window->borderConstrainer.get());
+
+    if (auto* peer = window->getPeer())
+        if (auto frame = peer->getFrameSizeIfPresent())
+            window->borderConstrainer->frameBorder = *frame;
+
+    window->borderConstrainer->setFixedAspectRatio (static_cast<double> (designWidth) / designHeight);
+    window->borderConstrainer->setSizeLimits (designWidth / 2, designHeight / 2, designWidth, designHeight);
+
+    if (resetRequested)
+        if (auto* panel = panelOf (window.get()))
+            panel->savedWindowPosition ({});
+
+    window->setResizable (true, true);
+
+    const auto* mainDisplay = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay();
+    const auto startSize = startSizeForUserAreaHeight (mainDisplay != nullptr ? mainDisplay->userArea.getHeight() : 0);
+
+    window->setSize (startSize.getWidth(), startSize.getHeight());
+    window->centreWithSize (startSize.getWidth(), startSize.getHeight());
+    window->setVisible (true);
+
+    mainWindow = std::move (window);
+
+    if (auto* panel = panelOf (mainWindow.get()); panel != nullptr && resetRequested)
+    {
+        panel->setFactoryDefaults();
+        storeWindowPosition ({});
+
+        if (CommandLineSwitches::asksForDefaults (commandLine))
+            mainWindow->setVisible (true);
+    }
+
+    if (CommandLineSwitches::is (commandLine, CommandLineSwitches::init))
+    {
+        setApplicationReturnValue (initExitCode);
+        juce::MessageManager::getInstance()->stopDispatchLoop();
+    }
+}
+
+void Talvoz3UIApplication::shutdown()
+{
+    otherInstances = nullptr;
+
+    if (mainWindow != nullptr)
+    {
+        const auto state = mainWindow->getWindowStateAsString();
+
+        if (mainWindow->getContentComponent() != nullptr)
+            storeWindowPosition (state);
+    }
+
+    mainWindow = nullptr;
+}
+
+void Talvoz3UIApplication::anotherInstanceStarted (const juce::String& commandLine)
+{
+    if (auto* panel = panelOf (mainWindow.get()))
+    {
+        if (CommandLineSwitches::asksForDefaults (commandLine))
+        {
+            panel->setFactoryDefaults();
+            storeWindowPosition ({});
+        }
+
+        const auto wasAlwaysOnTop = mainWindow->isAlwaysOnTop();
+
+        panel->setVisible (true);
+        mainWindow->setVisible (true);
+
+        if (! juce::SystemStats::isRunningInAppExtensionSandbox())
+        {
+            juce::Process::makeForegroundProcess();
+            mainWindow->toFront (true);
+        }
+
+        mainWindow->setAlwaysOnTop (true);
+        juce::Thread::sleep (200);
+        mainWindow->setAlwaysOnTop (wasAlwaysOnTop);
+    }
+
+    if (CommandLineSwitches::is (commandLine, CommandLineSwitches::shutdown))
+        juce::MessageManager::getInstance()->stopDispatchLoop();
+}
+
+void Talvoz3UIApplication::systemRequestedQuit()
+{
+    juce::MessageManager::getInstance()->stopDispatchLoop();
+}
+
+void Talvoz3UIApplication::storeWindowPosition (const juce::String& state)
+{
+    if (auto* panel = panelOf (mainWindow.get()))
+        panel->savedWindowPosition (state);
+}
+
+//==============================================================================
+Talvoz3UIApplication::MainWindow::MainWindow (const juce::String& name)
+    : juce::DocumentWindow (name, juce::Colours::lightgrey, juce::DocumentWindow::closeButton, true)
+{
+}
+
+Talvoz3UIApplication::MainWindow::~MainWindow()
+{
+    setConstrainer (nullptr);
+    borderConstrainer = nullptr;
+}
+
+void Talvoz3UIApplication::MainWindow::closeButtonPressed()
+{
+    if (auto* panel = panelOf (this))
+        panel->savedWindowPosition (getWindowStateAsString());
+
+    if (auto* app = juce::JUCEApplication::getInstance())
+        app->systemRequestedQuit();
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "panel/OVKBorderBoundsConstrainer.h"
+#include "panel/SingleInstanceChannel.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+/** The program: one instance only, the command-line switches, and the one main window. */
+class Talvoz3UIApplication final : public juce::JUCEApplication
+{
+public:
+    Talvoz3UIApplication() = default;
+    ~Talvoz3UIApplication() override;
+
+    const juce::String getApplicationName() override;
+    const juce::String getApplicationVersion() override;
+    bool moreThanOneInstanceAllowed() override;
+    void initialise (const juce::String& commandLine) override;
+    void shutdown() override;
+    void anotherInstanceStarted (const juce::String& commandLine) override;
+    void systemRequestedQuit() override;
+
+    /** The main window: native title bar, close button only; owns the panel and its constrainer. */
+    class MainWindow final : public juce::DocumentWindow
+    {
+    public:
+        explicit MainWindow (const juce::String& name);
+        ~MainWindow() override;
+
+        void closeButtonPressed() override;
+
+        std::unique_ptr<BorderBoundsConstrainer> borderConstrainer;
+
+    private:
+        JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainWindow)
+    };
+
+    /** Width and height of the main window at start for a main display whose user area is
+        userAreaHeight pixels high (0 when there is no main display).
+    */
+    static juce::Rectangle<int> startSizeForUserAreaHeight (int userAreaHeight);
+
+private:
+    void storeWindowPosition (const juce::String& state);
+
+    std::unique_ptr<MainWindow> mainWindow;
+    std::unique_ptr<SingleInstanceChannel::Listener> otherInstances;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (Talvoz3UIApplication)
+};

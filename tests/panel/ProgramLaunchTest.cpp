@@ -1,0 +1,148 @@
+#include "mixer/SettingsFile.h"
+#include "support/X11Windows.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+/** Runs the built program the way a user or a script would, under the test run's own HOME. */
+namespace
+{
+    const juce::String windowTitle = "Talvo z3 Control v1.1.0";
+
+    struct Program
+    {
+        explicit Program (const juce::String& commandLine = {})
+        {
+            juce::StringArray args { TALVO_APP_BINARY };
+            if (commandLine.isNotEmpty())
+                args.add (commandLine);
+            started = process.start (args, 0);
+        }
+
+        ~Program()
+        {
+            if (process.isRunning())
+                process.kill();
+        }
+
+        std::optional<juce::uint32> exitCodeWithin (int timeoutMs)
+        {
+            if (! process.waitForProcessToFinish (timeoutMs))
+                return std::nullopt;
+            return process.getExitCode();
+        }
+
+        juce::ChildProcess process;
+        bool started = false;
+    };
+
+    std::unique_ptr<juce::PropertiesFile> readSettings()
+    {
+        return std::make_unique<juce::PropertiesFile> (SettingsFile::options());
+    }
+
+    void removeSettings()
+    {
+        SettingsFile::options().getDefaultFile().deleteFile();
+    }
+
+    bool hasDisplay()
+    {
+        return juce::SystemStats::getEnvironmentVariable ("DISPLAY", {}).isNotEmpty();
+    }
+}
+
+TEST (ProgramLaunch, ShutdownAtStartEndsAtOnceWithoutAWindow)
+{
+    Program program ("/shutdown");
+    ASSERT_TRUE (program.started);
+    EXPECT_EQ (program.exitCodeWithin (20000), std::optional<juce::uint32> (0u));
+    EXPECT_FALSE (X11Windows::findWindowTitled (windowTitle).has_value());
+}
+
+TEST (ProgramLaunch, InitResetsStoresTheWindowStateAndExitsWith4321)
+{
+    if (! hasDisplay())
+        GTEST_SKIP() << "needs a display (run under xvfb-run)";
+
+    removeSettings();
+    Program program ("/INIT");
+    ASSERT_TRUE (program.started);
+    // A process's exit status has eight bits here: 4321 arrives as 4321 mod 256.
+    EXPECT_EQ (program.exitCodeWithin (30000), std::optional<juce::uint32> (4321u & 0xFFu));
+
+    // The reset stores an empty position; the orderly shutdown that follows stores the window's
+    // state over it.
+    auto settings = readSettings();
+    EXPECT_TRUE (settings->containsKey (SettingsFile::Keys::windowPosition));
+}
+
+TEST (ProgramLaunch, ShowsItsWindowAndASecondLaunchHandsOverTheCommandLine)
+{
+    if (! hasDisplay())
+        GTEST_SKIP() << "needs a display (run under xvfb-run)";
+
+    Program running;
+    ASSERT_TRUE (running.started);
+
+    const auto window = X11Windows::waitForWindowTitled (windowTitle, 30000);
+    ASSERT_TRUE (window.has_value());
+    // Xvfb's default screen is shorter than 1292 pixels, so the small start scale applies.
+    EXPECT_EQ (window->width, 297);
+    EXPECT_EQ (window->height, 816);
+
+    // A plain second launch only raises the running window and ends at once.
+    Program second;
+    EXPECT_EQ (second.exitCodeWithin (10000), std::optional<juce::uint32> (0u));
+    EXPECT_TRUE (running.process.isRunning());
+
+    // "/init" is not a second-launch switch: nothing resets, nothing quits.
+    Program init ("/init");
+    EXPECT_EQ (init.exitCodeWithin (10000), std::optional<juce::uint32> (0u));
+    juce::Thread::sleep (500);
+    EXPECT_TRUE (running.process.isRunning());
+
+    Program stopper ("/shutdown");
+    EXPECT_EQ (stopper.exitCodeWithin (10000), std::optional<juce::uint32> (0u));
+    EXPECT_EQ (running.exitCodeWithin (20000), std::optional<juce::uint32> (0u));
+
+    EXPECT_TRUE (readSettings()->getValue (SettingsFile::Keys::windowPosition).isNotEmpty());
+}
+
+TEST (ProgramLaunch, DefaultSwitchIsRecognisedButNotWithATrailingSpace)
+{
+    if (! hasDisplay())
+        GTEST_SKIP() << "needs a display (run under xvfb-run)";
+
+    {
+        Program program ("/DEFAULT");
+        const auto window = X11Windows::waitForWindowTitled (windowTitle, 30000);
+        ASSERT_TRUE (window.has_value());
+        EXPECT_EQ (window->width, 323);   // the size the factory reset gives the window
+        EXPECT_EQ (window->height, 884);
+        Program ("/shutdown").exitCodeWithin (10000);
+        EXPECT_EQ (program.exitCodeWithin (20000), std::optional<juce::uint32> (0u));
+    }
+    {
+        Program program ("/default ");
+        const auto window = X11Windows::waitForWindowTitled (windowTitle, 30000);
+        ASSERT_TRUE (window.has_value());
+        EXPECT_EQ (window->width, 297);
+        EXPECT_EQ (window->height, 816);
+        Program ("/shutdown").exitCodeWithin (10000);
+        EXPECT_EQ (program.exitCodeWithin (20000), std::optional<juce::uint32> (0u));
+    }
+}
+
+TEST (ProgramLaunch, WithoutADisplayItSaysSoAndFails)
+{
+    juce::ChildProcess process;
+    // env -u clears the display for the child only.
+    ASSERT_TRUE (process.start (juce::StringArray { "env", "-u", "DISPLAY", TALVO_APP_BINARY },
+                                juce::ChildProcess::wantStdErr));
+    const auto output = process.readAllProcessOutput();
+    ASSERT_TRUE (process.waitForProcessToFinish (20000));
+    EXPECT_NE (process.getExitCode(), 0u);
+    EXPECT_TRUE (output.contains ("cannot open a display")) << output;
+}

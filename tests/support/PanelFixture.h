@@ -1,0 +1,41 @@
+#pragma once
+
+#include "panel/MainComponent.h"
+#include "support/SimulatedMidiPorts.h"
+
+#include <gtest/gtest.h>
+
+/** A panel on simulated MIDI endpoints, with helpers to give it open outputs directly. */
+class PanelFixture : public ::testing::Test
+{
+protected:
+    PanelFixture() : panel (std::make_unique<MainComponent> (ports)) {}
+
+    ~PanelFixture() override
+    {
+        panel = nullptr;
+    }
+
+    /** Adds an open output entry to the panel's output list, as the port scan would. */
+    void giveOpenOutput (const juce::String& identifier, const juce::String& name = "Talvo z3 DAW Control")
+    {
+        ports.addOutput (name, identifier);
+        MidiDeviceListEntry::Ptr entry = new MidiDeviceListEntry (midiEndpoint (name, identifier));
+        entry->outputDevice = ports.openOutput (identifier);
+        panel->midiOutputs.add (entry);
+    }
+
+    /** Every message sent so far, as bytes, in order, to all outputs. */
+    std::vector<std::vector<std::uint8_t>> sentBytes() const
+    {
+        std::vector<std::vector<std::uint8_t>> result;
+        for (const auto& s : ports.sentMessages())
+            result.push_back (bytesOf (s.message));
+        return result;
+    }
+
+    SimulatedMidiPorts ports;
+    std::unique_ptr<MainComponent> panel;
+};
+
+using Bytes = std::vector<std::uint8_t>;

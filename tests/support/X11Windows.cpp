@@ -1,0 +1,75 @@
+#include "support/X11Windows.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace X11Windows
+{
+namespace
+{
+    juce::String titleOf (Display* display, Window window)
+    {
+        // The framework writes the title as UTF8_STRING, which XFetchName does not return.
+        XTextProperty property {};
+        juce::String title;
+        if (XGetWMName (display, window, &property) != 0 && property.value != nullptr)
+        {
+            title = juce::String::fromUTF8 (reinterpret_cast<const char*> (property.value),
+                                            static_cast<int> (property.nitems));
+            XFree (property.value);
+        }
+        return title;
+    }
+
+    std::optional<Found> search (Display* display, Window window, const juce::String& title, int depth)
+    {
+        if (titleOf (display, window) == title)
+        {
+            XWindowAttributes attributes {};
+            XGetWindowAttributes (display, window, &attributes);
+            return Found { attributes.width, attributes.height, attributes.map_state == IsViewable };
+        }
+
+        if (depth > 3)
+            return std::nullopt;
+
+        Window root = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        std::optional<Found> result;
+
+        if (XQueryTree (display, window, &root, &parent, &children, &count) != 0)
+        {
+            for (unsigned int i = 0; i < count && ! result; ++i)
+                result = search (display, children[i], title, depth + 1);
+            if (children != nullptr)
+                XFree (children);
+        }
+        return result;
+    }
+}
+
+std::optional<Found> findWindowTitled (const juce::String& title)
+{
+    auto* display = XOpenDisplay (nullptr);
+    if (display == nullptr)
+        return std::nullopt;
+
+    auto result = search (display, DefaultRootWindow (display), title, 0);
+    XCloseDisplay (display);
+    return result;
+}
+
+std::optional<Found> waitForWindowTitled (const juce::String& title, int timeoutMs)
+{
+    const auto end = juce::Time::getMillisecondCounter() + static_cast<juce::uint32> (timeoutMs);
+    while (juce::Time::getMillisecondCounter() < end)
+    {
+        if (auto found = findWindowTitled (title); found && found->viewable)
+            return found;
+        juce::Thread::sleep (50);
+    }
+    return std::nullopt;
+}
+}
