@@ -84,7 +84,10 @@ namespace
         return true;
     }
 
-    /** Reads until the peer closes; null when it sends too much or stalls. */
+    /** Reads one framed command line (its length as four bytes, least significant first, then
+        its UTF-8 bytes) until the peer closes. Null when the frame is incomplete or too long, or
+        the peer stalls: a connection that only probes whether we are alive says nothing.
+    */
     std::optional<juce::String> readCommandLine (int fd)
     {
         juce::MemoryBlock received;
@@ -109,8 +112,17 @@ namespace
                 return std::nullopt;
         }
 
-        return juce::String::fromUTF8 (static_cast<const char*> (received.getData()),
-                                       static_cast<int> (received.getSize()));
+        if (received.getSize() < 4)
+            return std::nullopt;
+
+        const auto* bytes = static_cast<const std::uint8_t*> (received.getData());
+        const auto length = static_cast<size_t> (bytes[0]) | (static_cast<size_t> (bytes[1]) << 8)
+                          | (static_cast<size_t> (bytes[2]) << 16) | (static_cast<size_t> (bytes[3]) << 24);
+
+        if (length != received.getSize() - 4)
+            return std::nullopt;
+
+        return juce::String::fromUTF8 (reinterpret_cast<const char*> (bytes + 4), static_cast<int> (length));
     }
 
     // juce::File takes a socket for a folder (it tests S_IFDIR as a bit mask), so it cannot remove one.
@@ -198,7 +210,13 @@ bool handOverToRunningInstance (const juce::String& commandLine)
     if (fd.fd < 0 || ! peerIsSameUser (fd.fd))
         return false;
 
-    return writeAll (fd.fd, commandLine.toRawUTF8(), commandLine.getNumBytesAsUTF8());
+    const auto length = static_cast<std::uint32_t> (commandLine.getNumBytesAsUTF8());
+    const char header[4] = { static_cast<char> (length & 0xFF), static_cast<char> ((length >> 8) & 0xFF),
+                             static_cast<char> ((length >> 16) & 0xFF), static_cast<char> ((length >> 24) & 0xFF) };
+
+    return length <= static_cast<std::uint32_t> (maxCommandLineBytes)
+        && writeAll (fd.fd, header, sizeof (header))
+        && writeAll (fd.fd, commandLine.toRawUTF8(), length);
 }
 
 std::unique_ptr<Listener> listen (std::function<void (const juce::String&)> onCommandLine)

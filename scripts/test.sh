@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test under a virtual display.
+#   scripts/test.sh            plain build
+#   scripts/test.sh address    AddressSanitizer + UndefinedBehaviorSanitizer (LeakSanitizer included)
+#   scripts/test.sh thread     ThreadSanitizer
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+
+sanitizer="${1:-}"
+install_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+
+dir="$ROOT/build${sanitizer:+-$sanitizer}"
+benchmarks=ON
+[ -n "$sanitizer" ] && benchmarks=OFF
+build_tree "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALVO_SANITIZER="$sanitizer" -DTALVO_BUILD_BENCHMARKS="$benchmarks"
+
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$ROOT/tests/tsan.supp"
+
+cd "$dir"
+xvfb-run -a ctest --output-on-failure --timeout 600 -j "$(nproc)"
