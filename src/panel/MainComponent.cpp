@@ -1,21 +1,49 @@
 #include "panel/MainComponent.h"
 
+#include "device/RawUsbDeviceLayer.h"
 #include "mixer/SettingsFile.h"
+#include "resources/OVKBIN.h"
 
 #include <algorithm>
 
 namespace
 {
-    /** The panel's first size, that of its initial background picture. */
-    constexpr int initialWidth = 744;
-    constexpr int initialHeight = 1360;
+    /** The program's one command manager; the panel listens to its key mappings. */
+    std::unique_ptr<juce::ApplicationCommandManager> applicationCommandManager;
+
+    juce::Image resourceImage (const char* data, int size)
+    {
+        return juce::ImageCache::getFromMemory (data, size);
+    }
+
+    template <typename ButtonType>
+    void makeToggle (ButtonType& button, juce::Button::Listener* listener, bool clickToggles)
+    {
+        button.setToggleable (true);
+        button.addListener (listener);
+        button.setClickingTogglesState (clickToggles);
+    }
+
+    void fillButtons (juce::OwnedArray<juce::ImageButton>& buttons, int count)
+    {
+        for (int i = 0; i < count; ++i)
+            buttons.add (new juce::ImageButton());
+    }
+
+    constexpr double faderMinimum = -90.0;
+    constexpr double faderMaximum = 0.0;
+    constexpr double faderInterval = 0.5;
 }
 
 MainComponent::MainComponent() : MainComponent (getSystemMidiPorts()) {}
 
 MainComponent::MainComponent (MidiPortSystem& ports)
-    : midiPortSystem (ports)
+    : m_menuBarLookAndFeel (std::make_unique<PopupMenuLookandFeel>()),
+      midiPortSystem (ports)
 {
+    m_dBLabelLookAndFeel.labelFont.setHeight (8.0f);
+    m_dBLabelLookAndFeel.referenceText = "-63.5 dB";
+
     setName ("MainComponent");
 
     std::copy (&_static_default_volume_array[0][0],
@@ -23,17 +51,77 @@ MainComponent::MainComponent (MidiPortSystem& ports)
                &m_sourceVolumeArray[0][0]);
 
     m_appProperties.setStorageParameters (SettingsFile::options());
+    if (auto* settings = getUserSettings())
+        SettingsFile::keepCopyOfUnreadableFile (*settings);
     m_stateRestored = false;
 
+    for (auto* editor : { &m_midiMonitorIn, &m_midiMonitorOut })
+    {
+        editor->setMultiLine (true, true);
+        editor->setReturnKeyStartsNewLine (false);
+        editor->setScrollbarsShown (true);
+        editor->setCaretVisible (false);
+        editor->setText ({}, false);
+        addAndMakeVisible (editor);
+    }
+
+    buildMonitorAndMidiSection();
     buildInputSection();
     buildPhaseAndPhantomButtons();
+    buildStripButtons();
+    buildTargetAndSnapshotButtons();
+    buildSettingsAndUpdateButtons();
+    buildPanSliders();
+    buildFaders();
+    buildMeters();
+    buildMiniMixers();
 
-    setSize (initialWidth, initialHeight);
+    m_outputFaderMoving = false;
+
+    if (applicationCommandManager == nullptr)
+        applicationCommandManager = std::make_unique<juce::ApplicationCommandManager>();
+    addKeyListener (applicationCommandManager->getKeyMappings());
+
+    updaterRunning = false;
+
+    m_background = resourceImage (OVKBIN::temp_binary_data_71, OVKBIN::temp_binary_data_71Size);
+    setSize (m_background.getWidth(), m_background.getHeight());
+
+    enableAllElements (false);
+    resized();
+    m_saveInProgress = false;
+
+    // The interface's own USB handle, then its presence: one already plugged in is reported here.
+    registerRawUsbNotifications();
+    connectDeviceEvents();
 }
 
 MainComponent::~MainComponent()
 {
-    // Inputs stop before anything they deliver into goes away.
+    if (auto* settings = getUserSettings())
+        settings->setValue ("ResetNextBoot", true);
+
+    // Another save may be under way; wait for it in short steps, but never for long.
+    for (int attempt = 0; attempt < 7 && ! saveProperties(); ++attempt)
+        if (attempt < 6)
+            juce::Thread::sleep (50);
+
+    juce::PopupMenu::dismissAllActiveMenus();
+
+    if (applicationCommandManager == nullptr)
+        applicationCommandManager = std::make_unique<juce::ApplicationCommandManager>();
+    removeKeyListener (applicationCommandManager->getKeyMappings());
+    applicationCommandManager = nullptr;
+
+    for (auto* box : m_inputTypeBoxes)    box->setLookAndFeel (nullptr);
+    for (auto* button : m_ssButtons)      button->setLookAndFeel (nullptr);
+    for (auto* mixer : m_miniMixers)      mixer->setLookAndFeel (nullptr);
+    for (auto* slider : m_vSliders1)      slider->setLookAndFeel (nullptr);
+    for (auto* slider : m_vSliders2)      if (slider != nullptr) slider->setLookAndFeel (nullptr);
+    for (auto* slider : m_hSliders1)      slider->setLookAndFeel (nullptr);
+    for (auto* slider : m_hSliders2)      slider->setLookAndFeel (nullptr);
+
+    // The inputs stop before the queue they deliver into goes away.
     for (auto* entry : midiInputs)
         if (entry->inputDevice != nullptr)
             entry->inputDevice->stop();
@@ -41,6 +129,37 @@ MainComponent::~MainComponent()
     cancelPendingUpdate();
     midiOutputs.clear();
     midiInputs.clear();
+
+    releaseUSBDevice();
+    releaseRawUsbNotifications();
+    disconnectDeviceEvents();
+}
+
+//==============================================================================
+void MainComponent::buildMonitorAndMidiSection()
+{
+    fillButtons (m_monitorButtons, 2);
+    for (auto* button : m_monitorButtons)
+    {
+        button->setVisible (true);
+        addAndMakeVisible (button);
+        makeToggle (*button, this, true);
+    }
+
+    std::fill (std::begin (m_targetFlags), std::end (m_targetFlags), std::uint8_t { 1 });
+    std::fill (std::begin (m_meterLevels), std::end (m_meterLevels), std::uint8_t { 1 });
+
+    for (auto* button : m_monitorButtons)
+        button->onClick = [] {};
+
+    addAndMakeVisible (m_midiLed1);
+    addAndMakeVisible (m_midiLed2);
+    addAndMakeVisible (m_midiButton);
+    m_midiButton.setToggleable (true);
+    m_midiButton.addListener (this);
+
+    addAndMakeVisible (m_muteAllButton);
+    makeToggle (m_muteAllButton, this, true);
 }
 
 void MainComponent::buildInputSection()
@@ -50,8 +169,8 @@ void MainComponent::buildInputSection()
     for (int i = 0; i < m_inputTypeBoxes.size(); ++i)
     {
         auto* box = m_inputTypeBoxes[i];
-        box->setVisible (true);
         addAndMakeVisible (box);
+        box->setLookAndFeel (&m_comboLookAndFeel);
         box->addListener (this);
         box->setName ("CB" + juce::String (i + 1));
     }
@@ -65,15 +184,16 @@ void MainComponent::buildInputSection()
 
 void MainComponent::buildPhaseAndPhantomButtons()
 {
-    addAndMakeVisible (m_48V1);
-    addAndMakeVisible (m_48V2);
+    for (auto* button : { &m_48V1, &m_48V2, &m_mono12, &m_stereo12 })
+        addAndMakeVisible (button);
 
     m_phaseButtons = { &m_phase1, &m_phase2 };
     addAndMakeVisible (m_phase1);
     addAndMakeVisible (m_phase2);
 
     const std::pair<juce::ImageButton*, const char*> named[] = {
-        { &m_48V1, "m_48V1" }, { &m_48V2, "m_48V2" }, { &m_phase1, "m_phase1" }, { &m_phase2, "m_phase2" }
+        { &m_48V1, "m_48V1" }, { &m_48V2, "m_48V2" }, { &m_mono12, "m_mono12" },
+        { &m_stereo12, "m_stereo12" }, { &m_phase1, "m_phase1" }, { &m_phase2, "m_phase2" }
     };
 
     for (auto [button, name] : named)
@@ -81,18 +201,199 @@ void MainComponent::buildPhaseAndPhantomButtons()
         button->setToggleable (true);
         button->setName (name);
         button->addListener (this);
-        button->setClickingTogglesState (true);
     }
 
+    m_phase1.setClickingTogglesState (true);
+    m_phase2.setClickingTogglesState (true);
     m_phase1.onClick = [this] { setRoutingAndPhaseMode (&m_phase1, 0); };
     m_phase2.onClick = [this] { setRoutingAndPhaseMode (&m_phase2, 1); };
+
+    m_48V1.setClickingTogglesState (true);
+    m_48V2.setClickingTogglesState (true);
     m_48V1.onClick = [this] { setInputChannelConfig(); };
     m_48V2.onClick = [this] { setInputChannelConfig(); };
 }
 
+void MainComponent::buildStripButtons()
+{
+    fillButtons (m_muteInButtons, 3);
+    fillButtons (m_soloInButtons, 3);
+    fillButtons (m_muteOutButtons, 2);
+    fillButtons (m_soloOutButtons, 2);
+
+    m_stripMuteButtons = { m_muteInButtons[0], m_muteInButtons[1], m_muteInButtons[2],
+                           m_muteOutButtons[0], m_muteOutButtons[1] };
+
+    const std::pair<juce::OwnedArray<juce::ImageButton>*, const char*> groups[] = {
+        { &m_muteInButtons, "muteIn" }, { &m_muteOutButtons, "muteOut" },
+        { &m_soloInButtons, "soloIn" }, { &m_soloOutButtons, "soloOut" }
+    };
+
+    for (auto [group, prefix] : groups)
+    {
+        for (int i = 0; i < group->size(); ++i)
+        {
+            auto* button = (*group)[i];
+            makeToggle (*button, this, true);
+            addAndMakeVisible (button);
+            button->setName (prefix + juce::String (i));
+        }
+    }
+}
+
+void MainComponent::buildTargetAndSnapshotButtons()
+{
+    fillButtons (m_trgButtons, 2);
+    for (int i = 0; i < m_trgButtons.size(); ++i)
+    {
+        auto* button = m_trgButtons[i];
+        makeToggle (*button, this, false);
+        button->setName ("trg" + juce::String (i));
+        addAndMakeVisible (button);
+    }
+
+    fillButtons (m_ssButtons, 4);
+    fillButtons (m_sscButtons, 4);
+    for (int i = 0; i < 4; ++i)
+    {
+        auto* recall = m_ssButtons[i];
+        makeToggle (*recall, this, true);
+        addAndMakeVisible (recall);
+        recall->setLookAndFeel (&m_comboLookAndFeel);
+        recall->setName ("ss" + juce::String (i));
+
+        auto* edit = m_sscButtons[i];
+        makeToggle (*edit, this, false);
+        addAndMakeVisible (edit);
+        edit->setName ("ssc" + juce::String (i));
+    }
+}
+
+void MainComponent::buildSettingsAndUpdateButtons()
+{
+    addAndMakeVisible (m_settingsButton);
+    m_settingsButton.setToggleable (true);
+    m_settingsButton.addListener (this);
+
+    addAndMakeVisible (m_updateButton);
+    m_updateButton.setVisible (false);
+    m_updateButton.addListener (this);
+    m_updateButton.setButtonText ("Update Firmware");
+
+    m_settingsButton.setName ("settings");
+    m_updateButton.setName ("update");
+}
+
+void MainComponent::buildPanSliders()
+{
+    m_panLookAndFeel.knobImage = resourceImage (OVKBIN::temp_binary_data_66, OVKBIN::temp_binary_data_66Size);
+
+    const auto configure = [this] (juce::OwnedArray<TalvoHSlider>& sliders, int count, const juce::String& prefix)
+    {
+        for (int i = 0; i < count; ++i)
+        {
+            auto* slider = sliders.add (new TalvoHSlider());
+            addAndMakeVisible (slider);
+            slider->setLookAndFeel (&m_panLookAndFeel);
+            slider->setSliderSnapsToMousePosition (true);
+            slider->addListener (this);
+            slider->setName (prefix + juce::String (i));
+            slider->setRange (-1.0, 1.0, 0.1);
+            slider->setSliderStyle (juce::Slider::LinearHorizontal);
+            slider->setDoubleClickReturnValue (true, 0.0);
+            slider->setPopupDisplayEnabled (true, true, this, 1000);
+        }
+    };
+
+    configure (m_hSliders1, 3, "hSlider1-");
+    m_hSliders1[0]->setValue (0.0, juce::dontSendNotification);
+    m_hSliders1[1]->setValue (0.0, juce::dontSendNotification);
+    configure (m_hSliders2, 2, "hSlider2-");
+}
+
+void MainComponent::buildFaders()
+{
+    m_faderLookAndFeel1.knobImage = resourceImage (OVKBIN::temp_binary_data_64, OVKBIN::temp_binary_data_64Size);
+    for (int i = 0; i < 3; ++i)
+    {
+        auto* fader = m_vSliders1.add (new TalvoVSlider());
+        addAndMakeVisible (fader);
+        fader->setLookAndFeel (&m_faderLookAndFeel1);
+        fader->setSliderSnapsToMousePosition (true);
+        fader->addListener (this);
+        fader->setName ("vSlider1-" + juce::String (i));
+        fader->setRange (faderMinimum, faderMaximum, faderInterval);
+        fader->setValue (-20.0, juce::dontSendNotification);
+    }
+
+    m_vSliders2.add (new TalvoVSlider());
+    m_vSliders2.add (nullptr);
+    m_vSliders2.add (nullptr);
+
+    m_faderLookAndFeel2.knobImage = resourceImage (OVKBIN::temp_binary_data_65, OVKBIN::temp_binary_data_65Size);
+    int filled = 0;
+    for (auto* fader : m_vSliders2)
+    {
+        if (fader == nullptr)
+            continue;
+
+        addAndMakeVisible (fader);
+        fader->setLookAndFeel (&m_faderLookAndFeel2);
+        fader->setSliderSnapsToMousePosition (true);
+        fader->addListener (this);
+        fader->setName ("vSlider2-" + juce::String (filled++));
+        fader->setRange (faderMinimum, faderMaximum, faderInterval);
+    }
+
+    m_faderHP1.setRange (faderMinimum, faderMaximum, faderInterval);
+    m_faderHP1.setValue (0.0, juce::dontSendNotification);
+}
+
+void MainComponent::buildMeters()
+{
+    m_inputMeters = { &m_in1Meter, &m_in2Meter };
+    m_playbackMeters = { &m_playbackMeterLeft, &m_playbackMeterRight };
+    m_outputMeters = { &m_outputMeterLeft, &m_outputMeterRight };
+
+    // The DAW and the output meters show the same two level bytes.
+    const std::pair<Talvoz6VUMeter*, int> sources[] = {
+        { &m_in1Meter, 0 }, { &m_in2Meter, 1 }, { &m_playbackMeterLeft, 2 },
+        { &m_playbackMeterRight, 3 }, { &m_outputMeterLeft, 2 }, { &m_outputMeterRight, 3 }
+    };
+
+    for (auto [meter, index] : sources)
+    {
+        meter->levelSource = reinterpret_cast<const std::int8_t*> (&m_meterLevels[index]);
+        addAndMakeVisible (meter);
+    }
+
+    m_levelMeterByIndex = { &m_in1Meter, &m_in2Meter, &m_outputMeterLeft, &m_outputMeterRight };
+}
+
+void MainComponent::buildMiniMixers()
+{
+    m_miniMixers = { &m_miniMixerOut, &m_miniMixerHP };
+
+    for (auto* mixer : m_miniMixers)
+    {
+        addAndMakeVisible (mixer);
+        mixer->setLookAndFeel (&m_comboLookAndFeel);
+        mixer->minimumDb = m_vSliders2[0]->getMinimum();
+        std::fill (std::begin (mixer->stripValues), std::end (mixer->stripValues), mixer->minimumDb);
+    }
+}
+
+//==============================================================================
 void MainComponent::paint (juce::Graphics& g)
 {
     g.fillAll (juce::Colours::black);
+
+    if (m_elementsDisabled)
+    {
+        g.setColour (juce::Colours::white);
+        g.setFont (20.0f);
+        g.drawText ("Looking for Device", getLocalBounds(), juce::Justification::centred);
+    }
 }
 
 void MainComponent::resized() {}
@@ -100,7 +401,5 @@ void MainComponent::resized() {}
 void MainComponent::buttonClicked (juce::Button*) {}
 
 void MainComponent::sliderValueChanged (juce::Slider*) {}
-
-void MainComponent::timerCallback (int) {}
 
 void MainComponent::actionListenerCallback (const juce::String&) {}

@@ -2,7 +2,18 @@
 
 #include "device/MidiDeviceListEntry.h"
 #include "device/MidiPortSystem.h"
+#include "device/RegisterDeviceCallBacksMac.h"
 #include "mixer/MixerModel.h"
+#include "widgets/OVKLabel.h"
+#include "widgets/PopupMenuLookAndFeel.h"
+#include "widgets/SliderLookAndFeel2.h"
+#include "widgets/TalvoComboBoxLookAndFeel2.h"
+#include "widgets/TalvoMIDISignalLED.h"
+#include "widgets/TalvoMiniMixerComponentz3.h"
+#include "widgets/TalvoSliderLookAndFeel.h"
+#include "widgets/Talvoz6ComboBox.h"
+#include "widgets/Talvoz6Sliders.h"
+#include "widgets/Talvoz6VUMeter.h"
 
 #include <juce_data_structures/juce_data_structures.h>
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -12,10 +23,12 @@
 /** The panel that fills the main window.
 
     It owns every control, the mixer model, the MIDI link and the user settings. Its member
-    functions live in the folder of the role they serve: senders and MIDI input under device/,
-    timers and persistence under mixer/, construction, layout and refresh under panel/.
+    functions live in the folder of the role they serve: senders, MIDI ports, MIDI input and device
+    events under device/, timers and persistence under mixer/, construction and refresh under
+    panel/.
 
-    Everything runs on the message thread unless a function says otherwise.
+    Everything runs on the message thread unless a function says otherwise. Members are public to
+    the panel's role files and to tests, which reach controls by the names below.
 */
 class MainComponent final : public juce::Component,
                             public juce::Button::Listener,
@@ -45,7 +58,6 @@ public:
     void buttonClicked (juce::Button*) override;
     void comboBoxChanged (juce::ComboBox*) override {}
     void sliderValueChanged (juce::Slider*) override;
-    void timerCallback (int timerID) override;
     void actionListenerCallback (const juce::String& message) override;
 
     //==============================================================================
@@ -65,7 +77,7 @@ public:
     void sendAllSourceLevelsDownToHW (bool muteAll);
 
     /** Sends the phase mode from the two phase buttons; the arguments do not enter the message. */
-    void setRoutingAndPhaseMode (juce::Button* button, int index);
+    void setRoutingAndPhaseMode (juce::Button* button = nullptr, int index = 0);
 
     /** Sends both inputs' configuration from the input-type boxes and the 48V buttons. */
     void setInputChannelConfig();
@@ -74,11 +86,90 @@ public:
     void sendStateRequestToHardware();
 
     //==============================================================================
+    // MIDI ports (device/MainComponentMidiPorts.cpp)
+
+    /** Brings midiInputs (isInput) or midiOutputs in step with the system's endpoints, reusing the
+        entries of endpoints still there. True when the list changed (the same endpoints in another
+        order count as a change).
+    */
+    bool updateDeviceList (bool isInput);
+
+    /** Opens, in list order, every port of one list whose name contains name1 or name2
+        (case-sensitive) and whose identifier is not empty; name3 is not used. A port already open
+        is opened anew. Stops at the first port that fails to open and returns false; otherwise
+        true when at least one port was opened.
+    */
+    bool openMIDIDevice (bool isInput, juce::String name1, juce::String name2, juce::String name3);
+
+    /** Removes from one list the entries whose endpoints are not in current. When a removed entry
+        had its port open, every open port of that list is closed.
+    */
+    void closeUnpluggedDevices (juce::Array<juce::MidiDeviceInfo> current, bool isInput);
+
+    //==============================================================================
     // MIDI input (device/MainComponentMidiInput.cpp)
 
-    /** Called on the MIDI input thread. */
+    /** Called on the MIDI input thread: queues a copy of the message (unless the updater runs) and
+        triggers the asynchronous update. Never parses.
+    */
     void handleIncomingMidiMessage (juce::MidiInput* source, const juce::MidiMessage& message) override;
+
+    /** Takes every queued message and parses them in arrival order. */
     void handleAsyncUpdate() override;
+
+    /** Applies one System Exclusive report of the interface to the mixer model and the controls,
+        without notification, so nothing is sent back. A message shorter than its command's layout
+        changes nothing.
+    */
+    void handleProtocolMessage (const juce::MidiMessage& message);
+
+    /** Applies the three data bytes of one output-level report; outputs above 3 are ignored. */
+    void fillOutputVolumeFromHW (char b1, char b2, char b3);
+
+    //==============================================================================
+    // Device events (device/MainComponentDeviceEvents.cpp)
+
+    /** The presence layer's event callback; context is the panel. Called on the message thread
+        for USB and power events and on the audio notification thread for property changes; the
+        handling runs under the message-manager lock. A null context, or a panel already
+        destroyed, is ignored.
+    */
+    static void OnApiCallback (void* context, void* reserved, OVK_CallbackEvent event);
+
+    /** Handles one device event; on the message thread or under the message-manager lock. */
+    void handleDeviceEvent (OVK_CallbackEvent event);
+
+    /** Makes this panel the receiver of the device events and arms the presence layer. */
+    void connectDeviceEvents();
+
+    /** Ends the device events to this panel and the presence layer's registrations for it. */
+    void disconnectDeviceEvents();
+
+    /** Set by the first removal that finds the state restored. Until the state has been restored
+        once since start, a removal does not save: the model then holds start values.
+    */
+    bool m_stateRestoredOnce = false;
+
+    //==============================================================================
+    // Timers (mixer/MainComponentTimers.cpp)
+    void timerCallback (int timerID) override;
+
+    /** The device reset sequence of a restore: reset, 250 ms, factory defaults, monitoring. */
+    void deviceResetSequence();
+
+    //==============================================================================
+    // Settings file (mixer/MainComponentSettings.cpp)
+
+    /** Writes the panel's keys; false, doing nothing, while another save runs. */
+    bool saveProperties();
+
+    /** Reads the keys back into the model and the toggles and sends the input and phase modes.
+        Does nothing while a save runs. The argument has no effect.
+    */
+    void restoreProperties (bool unused = false);
+
+    /** The user settings file. */
+    juce::PropertiesFile* getUserSettings();
 
     //==============================================================================
     // Refreshing the controls (panel/MainComponentRefresh.cpp)
@@ -88,8 +179,17 @@ public:
         lineOption = 2
     };
 
+    /** Shows every control (connected) or hides and disables them ("Looking for Device"). */
+    void enableAllElements (bool on);
+
     /** Fills an input's type box and shows or hides its 48V button; never notifies. */
     void setInputOptions (int option, juce::ComboBox* combo, juce::ImageButton* phantomButton);
+
+    /** Sets the input and playback strips from the matrix for one target; never notifies. */
+    void updateLevelValues (int target);
+
+    /** The refresh after interface reports: strips, mini mixers, MIDI LEDs. */
+    void updateUIFromSettings();
 
     //==============================================================================
     // Application shell (panel/MainComponentShell.cpp)
@@ -103,8 +203,12 @@ public:
     */
     void setFactoryDefaults();
 
-    /** The user settings file. */
-    juce::PropertiesFile* getUserSettings();
+    //==============================================================================
+    OVKdBLabelLookAndFeel m_dBLabelLookAndFeel;
+    juce::ApplicationProperties m_appProperties;
+    std::unique_ptr<PopupMenuLookandFeel> m_menuBarLookAndFeel;
+    OvkSliderLookAndFeel2 m_thumbLookAndFeel;
+    juce::TextEditor m_midiMonitorIn { "MIDI Monitor In" }, m_midiMonitorOut { "MIDI Monitor Out" };
 
     //==============================================================================
     // MIDI link
@@ -112,9 +216,20 @@ public:
     juce::ReferenceCountedArray<MidiDeviceListEntry> midiInputs;
     juce::ReferenceCountedArray<MidiDeviceListEntry> midiOutputs;
 
-    //==============================================================================
-    // Settings
-    juce::ApplicationProperties m_appProperties;
+    /** Guards midiInputQueue only; held for one append (MIDI thread) or one swap (message thread). */
+    juce::CriticalSection midiInputQueueLock;
+
+    /** Copies of the received messages not yet parsed, in arrival order. */
+    juce::Array<juce::MidiMessage> midiInputQueue;
+
+    /** Number of the device's 8-byte state messages (data 0x7F), stopping at 3. */
+    int stateReplyCount = 0;
+
+    juce::CriticalSection m_saveLock;
+    bool m_saveInProgress = false;
+    bool m_connected = false;
+    bool m_outputFaderMoving = false;
+    bool m_noDeviceMessageYet = true;
 
     //==============================================================================
     // Mixer state
@@ -124,17 +239,50 @@ public:
     double m_outputVolumeArray[numMixerDestinations] {};
     bool m_outputMuteArray[numMixerDestinations] {};
     bool m_stateRestored = false;
-    bool m_hwControlAllowed = false;
-    bool m_outputFaderMoving = false;
+    std::uint8_t m_targetFlags[4] {};
+    std::uint8_t m_meterLevels[4] {};
 
     //==============================================================================
     // Controls
-    juce::ImageButton m_48V1, m_48V2;
-    juce::ImageButton m_phase1, m_phase2;
+    juce::Image m_background;
+    bool m_hwControlAllowed = false;
+
+    juce::OwnedArray<juce::ImageButton> m_monitorButtons;
+    juce::ImageButton m_48V1, m_48V2, m_mono12, m_stereo12, m_phase1, m_phase2;
+    juce::ImageButton m_muteAllButton;
+    MIDISignalLED m_midiLed1, m_midiLed2;
+    juce::ImageButton m_midiButton;
+    juce::OwnedArray<juce::ImageButton> m_muteInButtons;   ///< In 1, In 2, DAW
+    juce::OwnedArray<juce::ImageButton> m_soloInButtons;   ///< In 1, In 2, DAW
+    juce::OwnedArray<juce::ImageButton> m_muteOutButtons;  ///< Out 1/2, HP1
+    juce::OwnedArray<juce::ImageButton> m_soloOutButtons;  ///< Out 1/2, HP1
+    juce::OwnedArray<juce::ImageButton> m_trgButtons;      ///< Out 1/2, HP1
+    juce::OwnedArray<juce::ImageButton> m_ssButtons;       ///< snapshot recall, slots 0..3
+    juce::OwnedArray<juce::ImageButton> m_sscButtons;      ///< snapshot edit, slots 0..3
+    juce::ImageButton m_settingsButton;
+    juce::TextButton m_updateButton;
     juce::Array<juce::ImageButton*> m_phaseButtons;
+    juce::Array<juce::ImageButton*> m_stripMuteButtons;
 
     juce::ComboBox m_inputTypeBox1, m_inputTypeBox2;
     juce::Array<juce::ComboBox*> m_inputTypeBoxes;
+    TalvoComboBoxLookAndFeel m_comboLookAndFeel;
+    TalvoComboBoxLookAndFeel2 m_comboLookAndFeel2;
+
+    TalvoMiniMixerComponentz3 m_miniMixerOut, m_miniMixerHP;
+    juce::Array<TalvoMiniMixerComponentz3*> m_miniMixers;
+
+    juce::OwnedArray<TalvoVSlider> m_vSliders1;  ///< In 1, In 2, DAW
+    juce::OwnedArray<TalvoVSlider> m_vSliders2;  ///< Out 1/2, then two empty entries
+    TalvoVSlider m_faderHP1;                     ///< the HP1 level: never shown, stays at 0 dB
+    TalvoSliderLookAndFeel m_faderLookAndFeel1, m_faderLookAndFeel2, m_panLookAndFeel;
+    juce::OwnedArray<TalvoHSlider> m_hSliders1;  ///< In 1 pan, In 2 pan, DAW balance
+    juce::OwnedArray<TalvoHSlider> m_hSliders2;  ///< Out 1/2 balance, HP1 balance
+
+    Talvoz6VUMeter m_in1Meter, m_in2Meter, m_playbackMeterLeft, m_playbackMeterRight,
+                   m_outputMeterLeft, m_outputMeterRight;
+    juce::Array<Talvoz6VUMeter*> m_inputMeters, m_playbackMeters, m_outputMeters;
+    juce::Array<Talvoz6VUMeter*> m_levelMeterByIndex;  ///< In 1, In 2, output left, output right
 
     //==============================================================================
     Talvoz6Mixer m_mixer;
@@ -144,9 +292,20 @@ public:
     /** Set while the firmware updater runs: incoming MIDI is dropped and the port scan pauses. */
     std::atomic<bool> updaterRunning { false };
 
+    juce::GlowEffect m_glowEffect;
+    bool m_elementsDisabled = false;
+
 private:
+    void buildMonitorAndMidiSection();
     void buildInputSection();
     void buildPhaseAndPhantomButtons();
+    void buildStripButtons();
+    void buildTargetAndSnapshotButtons();
+    void buildSettingsAndUpdateButtons();
+    void buildPanSliders();
+    void buildFaders();
+    void buildMeters();
+    void buildMiniMixers();
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainComponent)
 };

@@ -157,6 +157,7 @@ TEST_F (Senders, PhaseModeComesFromBothPhaseButtonsOnly)
 TEST_F (Senders, PhaseButtonClicksToggleAndSend)
 {
     giveOpenOutput ("out-1");
+    panel->enableAllElements (true); // a disabled panel takes no clicks
 
     panel->m_phase2.triggerClick();
     juce::MessageManager::getInstance()->runDispatchLoopUntil (50); // clicks are delivered asynchronously

@@ -1,9 +1,17 @@
 #pragma once
 
+#include "mixer/SettingsFile.h"
 #include "panel/MainComponent.h"
 #include "support/SimulatedMidiPorts.h"
 
 #include <gtest/gtest.h>
+
+/** Starts a test with no settings file: tests of one process share the run's HOME. */
+struct FreshSettingsFile
+{
+    FreshSettingsFile()  { file().deleteFile(); }
+    static juce::File file() { return SettingsFile::options().getDefaultFile(); }
+};
 
 /** A panel on simulated MIDI endpoints, with helpers to give it open outputs directly. */
 class PanelFixture : public ::testing::Test
@@ -34,6 +42,7 @@ protected:
         return result;
     }
 
+    FreshSettingsFile freshSettings;
     SimulatedMidiPorts ports;
     std::unique_ptr<MainComponent> panel;
 };

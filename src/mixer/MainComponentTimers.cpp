@@ -1,0 +1,249 @@
+#include "device/RegisterDeviceCallBacksMac.h"
+#include "device/SysExMessages.h"
+#include "mixer/SettingsFile.h"
+#include "mixer/TalvoSliderOperations.h"
+#include "mixer/TimerIds.h"
+#include "panel/MainComponent.h"
+
+namespace
+{
+    constexpr const char* dawControlPortName = "DAW Control";
+    constexpr const char* unusedPortName = "DUMMY_NOT_IN_USE";
+
+    constexpr int portScanFirstDelayMs = 800;
+    constexpr int portScanIntervalMs = 500;
+    constexpr int portsOpenedDelayMs = 950;
+    constexpr int restoreDelayMs = 1500;
+    constexpr int periodicSaveIntervalMs = 2000;
+    constexpr int stateRequestDelayMs = 130;
+    constexpr int firmwareRetryMs = 1000;
+    constexpr int resetSettleMs = 250;
+
+    /** Blocks the calling thread until the millisecond counter has advanced by ms. */
+    void waitMilliseconds (int ms)
+    {
+        const auto start = juce::Time::getMillisecondCounter();
+        while (juce::Time::getMillisecondCounter() - start < static_cast<juce::uint32> (ms))
+            juce::Thread::sleep (1);
+    }
+}
+
+void MainComponent::timerCallback (int timerID)
+{
+    switch (timerID)
+    {
+        case firmwareCheckTimer:
+        {
+            stopTimer (firmwareCheckTimer);
+
+            if (m_mixer.versionRWA == 0 || m_mixer.versionSTC == 0)
+            {
+                sendToOutputs (SysExMessages::firmwareVersionRequest (SysExCommand::firmwareVersionSTC));
+                sendToOutputs (SysExMessages::firmwareVersionRequest (SysExCommand::firmwareVersionRWA));
+                sendToOutputs (SysExMessages::serialNumberRequest());
+                startTimer (firmwareCheckTimer, firmwareRetryMs);
+                break;
+            }
+
+            if (m_mixer.versionRWA == expectedVersionRWA && m_mixer.versionSTC == expectedVersionSTC)
+                break;
+
+            m_updateButton.setVisible (true);
+            m_updateButton.triggerClick();
+            break;
+        }
+
+        case uiRefreshTimer:
+            stopTimer (uiRefreshTimer);
+            updateUIFromSettings();
+            break;
+
+        case levelControlsTimer:
+        {
+            stopTimer (levelControlsTimer);
+
+            for (auto target : m_selectedTargets)
+                updateLevelValues (target);
+
+            levelsToFaderAndBalance (m_outputVolumeArray[2], m_outputVolumeArray[3], m_vSliders2[0], m_hSliders2[0]);
+            m_muteOutButtons[0]->setToggleState (m_outputMuteArray[2], juce::dontSendNotification);
+            m_muteOutButtons[1]->setToggleState (m_outputMuteArray[0], juce::dontSendNotification);
+            break;
+        }
+
+        case midiPortScanTimer:
+        {
+            if (updaterRunning)
+                break;
+
+            stopTimer (midiPortScanTimer);
+
+            const auto inputsOpened = updateDeviceList (true)
+                                   && openMIDIDevice (true, dawControlPortName, dawControlPortName, unusedPortName);
+
+            // The outputs are refreshed in every tick, whatever the inputs did.
+            const auto outputsChanged = updateDeviceList (false);
+            const auto outputsOpened = outputsChanged
+                                    && openMIDIDevice (false, dawControlPortName, dawControlPortName, unusedPortName);
+
+            m_connected = inputsOpened && outputsOpened;
+            if (m_connected)
+            {
+                startTimer (portsOpenedTimer, portsOpenedDelayMs);
+                startTimer (restoreStateTimer, restoreDelayMs);
+            }
+
+            startTimer (midiPortScanTimer, portScanIntervalMs);
+            break;
+        }
+
+        case hideUpdateButtonTimer:
+            stopTimer (hideUpdateButtonTimer);
+            m_updateButton.setVisible (false);
+            break;
+
+        case periodicSaveTimer:
+            saveProperties();
+            if (! m_hwControlAllowed)
+                sendToOutputs (SysExMessages::oneByte (SysExCommand::hwControlLock, 0x01));
+            break;
+
+        case stateRequestTimer:
+            stopTimer (stateRequestTimer);
+            sendStateRequestToHardware();
+            enableAllElements (true);
+            break;
+
+        case disableControlsTimer:
+            stopTimer (disableControlsTimer);
+            enableAllElements (false);
+            break;
+
+        case restoreStateTimer:
+        {
+            stopTimer (restoreStateTimer);
+
+            auto* settings = getUserSettings();
+            if (settings != nullptr && settings->getBoolValue (SettingsFile::Keys::resetNextBoot, false))
+                deviceResetSequence();
+
+            if (settings != nullptr)
+                settings->setValue (SettingsFile::Keys::resetNextBoot, false);
+
+            restoreProperties();
+            m_stateRestored = true;
+
+            const auto muteAll = m_muteAllButton.getToggleState();
+            sendAllSourceLevelsDownToHW (muteAll);
+
+            levelsToFaderAndBalance (m_outputVolumeArray[2], m_outputVolumeArray[3], m_vSliders2[0], m_hSliders2[0]);
+            levelsToFaderAndBalance (m_outputVolumeArray[0], m_outputVolumeArray[1], &m_faderHP1, m_hSliders2[1]);
+            m_faderHP1.setValue (m_faderHP1.getMaximum(), juce::dontSendNotification);
+
+            getLeftRightLevelWithBalance (m_outputVolumeArray[0], m_outputVolumeArray[1], &m_faderHP1, m_hSliders2[1]);
+            getLeftRightLevelWithBalance (m_outputVolumeArray[2], m_outputVolumeArray[3], m_vSliders2[0], m_hSliders2[0]);
+
+            for (int destination = 0; destination < numMixerDestinations; ++destination)
+            {
+                m_outputMuteArray[destination] = muteAll;
+                sendOutputVolume (static_cast<char> (destination), m_outputVolumeArray[destination], muteAll);
+            }
+
+            updateUIFromSettings();
+
+            startTimer (periodicSaveTimer, periodicSaveIntervalMs);
+            startTimer (stateRequestTimer, stateRequestDelayMs);
+            break;
+        }
+
+        case factoryResetTimer:
+        {
+            stopTimer (factoryResetTimer);
+
+            if (auto* window = getParentComponent())
+                window->setVisible (true);
+
+            std::copy (&_static_default_volume_array[0][0],
+                       &_static_default_volume_array[0][0] + numMixerSources * numMixerDestinations,
+                       &m_sourceVolumeArray[0][0]);
+            std::fill (&m_sourceMuteArray[0][0], &m_sourceMuteArray[0][0] + numMixerSources * numMixerDestinations, false);
+            std::fill (std::begin (m_outputMuteArray), std::end (m_outputMuteArray), false);
+
+            for (auto* solo : m_soloOutButtons)
+                solo->setToggleState (false, juce::sendNotificationSync);
+
+            for (auto* phase : m_phaseButtons)
+            {
+                phase->setToggleState (false, juce::dontSendNotification);
+                setRoutingAndPhaseMode();
+            }
+
+            m_muteAllButton.setToggleState (false, juce::dontSendNotification);
+            m_trgButtons[0]->triggerClick();
+
+            sendAllSourceLevelsDownToHW (false);
+            saveProperties();
+            break;
+        }
+
+        case sampleRateSyncTimer:
+            m_mixer.sampleRate = hw_getAlignedSampleRate();
+            break;
+
+        case muteAllOutputsTimer:
+        {
+            stopTimer (muteAllOutputsTimer);
+            const auto muteAll = m_muteAllButton.getToggleState();
+
+            getLeftRightLevelWithBalance (m_outputVolumeArray[0], m_outputVolumeArray[1], &m_faderHP1, m_hSliders2[1]);
+            getLeftRightLevelWithBalance (m_outputVolumeArray[2], m_outputVolumeArray[3], m_vSliders2[0], m_hSliders2[0]);
+
+            for (int destination = 0; destination < numMixerDestinations; ++destination)
+            {
+                m_outputMuteArray[destination] = muteAll;
+                sendOutputVolume (static_cast<char> (destination), m_outputVolumeArray[destination], muteAll);
+            }
+            break;
+        }
+
+        case muteAllSourcesTimer:
+        {
+            stopTimer (muteAllSourcesTimer);
+            const auto muteAll = m_muteAllButton.getToggleState();
+
+            std::fill (&m_sourceMuteArray[0][0], &m_sourceMuteArray[0][0] + numMixerSources * numMixerDestinations, muteAll);
+            std::fill (std::begin (m_outputMuteArray), std::end (m_outputMuteArray), muteAll);
+
+            for (auto* button : m_muteInButtons)
+                button->setToggleState (muteAll, juce::dontSendNotification);
+            for (auto* button : m_muteOutButtons)
+                button->setToggleState (muteAll, juce::dontSendNotification);
+
+            sendAllSourceLevelsDownToHW (muteAll);
+            break;
+        }
+
+        case outputFaderIdleTimer:
+            m_outputFaderMoving = false;
+            break;
+
+        case portsOpenedTimer:
+        case deviceArrivedTimer:
+            stopTimer (timerID); // markers of the connection sequence; nothing depends on them
+            break;
+
+        default:
+            break;
+    }
+}
+
+void MainComponent::deviceResetSequence()
+{
+    sendToOutputs (SysExMessages::oneByte (SysExCommand::resetBegin, 0x00));
+    waitMilliseconds (resetSettleMs);
+    sendToOutputs (SysExMessages::oneByte (SysExCommand::resetFactoryDefaults, 0x00));
+    sendToOutputs (SysExMessages::oneByte (SysExCommand::resetMonitoring, 0x00));
+
+    for (auto* phase : m_phaseButtons)
+        phase->setToggleState (false, juce::dontSendNotification);
+}
