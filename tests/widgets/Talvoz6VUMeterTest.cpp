@@ -1,0 +1,160 @@
+#include "widgets/Talvoz6VUMeter.h"
+#include "widgets/WidgetTestHelpers.h"
+
+#include <gtest/gtest.h>
+
+using WidgetTestHelpers::Canvas;
+using WidgetTestHelpers::Panel;
+
+namespace
+{
+/** A meter on a panel of the given width, reading one level byte. */
+struct MeterOnPanel
+{
+    MeterOnPanel (int panelWidth, int meterHeight)
+        : panel (panelWidth)
+    {
+        panel.addAndMakeVisible (meter);
+        meter.levelSource = &level;
+        meter.setBounds (0, 0, 8, meterHeight);
+    }
+
+    /** Paints once (one step of the ballistics) and returns the picture. */
+    juce::Image paintOnce()
+    {
+        Canvas c (meter.getWidth(), meter.getHeight());
+        meter.paint (c.g);
+        return c.image;
+    }
+
+    Panel panel;
+    Talvoz6VUMeter meter;
+    std::int8_t level = 0;
+};
+
+bool isBackground (juce::Colour c) { return c == juce::Colour (0xff184141); }
+} // namespace
+
+TEST (Talvoz6VUMeter, BallisticsRiseAtOnceAndFallByAFractionPerPaint)
+{
+    MeterOnPanel m (496, 380);
+    m.level = 60;
+    m.paintOnce();
+    EXPECT_EQ (m.meter.currentLevel, 60);
+
+    m.level = 100;
+    m.paintOnce();
+    m.level = 50;
+    std::vector<int> fall;
+
+    for (int i = 0; i < 40; ++i)
+    {
+        m.paintOnce();
+        fall.push_back (m.meter.currentLevel);
+    }
+
+    const std::vector<int> start { 96, 92, 88, 84, 81, 78, 75, 73 };
+    EXPECT_EQ (std::vector<int> (fall.begin(), fall.begin() + 8), start);
+
+    for (size_t i = 1; i < fall.size(); ++i)
+    {
+        EXPECT_GE (fall[i], 50);
+
+        if (fall[i - 1] > 50)
+        {
+            EXPECT_LT (fall[i], fall[i - 1]) << "step " << i; // at least one per paint while above
+        }
+    }
+
+    EXPECT_EQ (fall.back(), 50);
+}
+
+TEST (Talvoz6VUMeter, LowOrNegativeTargetsDropToZero)
+{
+    EXPECT_EQ (Talvoz6VUMeter::nextLevel (30, 4, 0.07995558f), 0);
+    EXPECT_EQ (Talvoz6VUMeter::nextLevel (30, 5, 0.07995558f), 28);
+    EXPECT_EQ (Talvoz6VUMeter::nextLevel (0, 4, 0.07995558f), 4); // a rise is a rise, even below 5
+    EXPECT_EQ (Talvoz6VUMeter::nextLevel (4, 4, 0.07995558f), 0);
+
+    // A byte of 128 or more reads as negative: the bar drops to zero.
+    MeterOnPanel m (496, 380);
+    m.level = 80;
+    m.paintOnce();
+    m.level = static_cast<std::int8_t> (-56); // 200 as an unsigned byte
+    m.paintOnce();
+    EXPECT_EQ (m.meter.currentLevel, 0);
+}
+
+TEST (Talvoz6VUMeter, NullSourceKeepsTheShownLevel)
+{
+    MeterOnPanel m (496, 380);
+    m.level = 70;
+    m.paintOnce();
+    m.meter.levelSource = nullptr;
+    m.paintOnce();
+    m.paintOnce();
+    EXPECT_EQ (m.meter.currentLevel, 70);
+}
+
+TEST (Talvoz6VUMeter, BarHeightFollowsScaleAndIsCutAtTheComponent)
+{
+    MeterOnPanel full (496, 380);
+    EXPECT_EQ (full.meter.fullHeight, 380);
+    full.level = 100;
+    auto image = full.paintOnce();
+    EXPECT_FLOAT_EQ (full.meter.barHeight, 380.0f);
+    EXPECT_EQ (image.getPixelAt (4, 10).getRed(), 255);  // red at the top
+    EXPECT_LT (image.getPixelAt (4, 370).getRed(), 20);  // green at the bottom
+    EXPECT_EQ (image.getPixelAt (0, 200), juce::Colours::black); // 2 px outline at scale 1
+    EXPECT_EQ (image.getPixelAt (1, 200), juce::Colours::black);
+    EXPECT_NE (image.getPixelAt (2, 200), juce::Colours::black);
+
+    // 50 % at scale 0.5 on a 190-high meter: a 95-pixel bar from the bottom, 1 px outline.
+    MeterOnPanel half (248, 190);
+    EXPECT_EQ (half.meter.fullHeight, 190);
+    half.level = 50;
+    image = half.paintOnce();
+    EXPECT_TRUE (isBackground (image.getPixelAt (4, 190 - 96)));
+    EXPECT_FALSE (isBackground (image.getPixelAt (4, 190 - 95)));
+    EXPECT_NE (image.getPixelAt (1, 100), juce::Colours::black);
+
+    // A meter 100 pixels tall at scale 1 showing 50 % draws 190 cut to 100.
+    MeterOnPanel cut (496, 100);
+    cut.level = 50;
+    image = cut.paintOnce();
+    EXPECT_FLOAT_EQ (cut.meter.barHeight, 190.0f);
+    EXPECT_FALSE (isBackground (image.getPixelAt (4, 2)));
+
+    // Above 100 % the bar is taller than full height, still cut at the component.
+    MeterOnPanel over (496, 380);
+    over.level = 120;
+    image = over.paintOnce();
+    EXPECT_FALSE (isBackground (image.getPixelAt (4, 2)));
+}
+
+TEST (Talvoz6VUMeter, IsBufferedAndPaintsOnlyOnRequest)
+{
+    MeterOnPanel m (496, 380);
+    EXPECT_NE (m.meter.getCachedComponentImage(), nullptr);
+    m.level = 100;
+
+    // The parent paints its children through their caches.
+    auto paintPanel = [&m]
+    {
+        juce::Image target (juce::Image::ARGB, 8, 380, true);
+        juce::Graphics g (target);
+        m.panel.paintEntireComponent (g, false);
+    };
+
+    paintPanel();
+    EXPECT_EQ (m.meter.currentLevel, 100);
+
+    // Without a repaint request the cached picture is reused: the ballistics do not advance.
+    m.level = 50;
+    paintPanel();
+    EXPECT_EQ (m.meter.currentLevel, 100);
+
+    m.meter.repaint();
+    paintPanel();
+    EXPECT_EQ (m.meter.currentLevel, 96);
+}
