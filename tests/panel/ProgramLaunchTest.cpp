@@ -86,9 +86,9 @@ TEST (ProgramLaunch, ShowsItsWindowAndASecondLaunchHandsOverTheCommandLine)
     Program running;
     ASSERT_TRUE (running.started);
 
-    const auto window = X11Windows::waitForWindowTitled (windowTitle, 30000);
-    ASSERT_TRUE (window.has_value());
     // Xvfb's default screen is shorter than 1292 pixels, so the small start scale applies.
+    const auto window = X11Windows::waitForWindowSized (windowTitle, 297, 816, 30000);
+    ASSERT_TRUE (window.has_value()) << "running: " << running.process.isRunning();
     EXPECT_EQ (window->width, 297);
     EXPECT_EQ (window->height, 816);
 
@@ -117,8 +117,8 @@ TEST (ProgramLaunch, DefaultSwitchIsRecognisedButNotWithATrailingSpace)
 
     {
         Program program ("/DEFAULT");
-        const auto window = X11Windows::waitForWindowTitled (windowTitle, 30000);
-        ASSERT_TRUE (window.has_value());
+        const auto window = X11Windows::waitForWindowSized (windowTitle, 323, 884, 30000);
+        ASSERT_TRUE (window.has_value()) << "running: " << program.process.isRunning();
         EXPECT_EQ (window->width, 323);   // the size the factory reset gives the window
         EXPECT_EQ (window->height, 884);
         Program ("/shutdown").exitCodeWithin (10000);
@@ -126,8 +126,9 @@ TEST (ProgramLaunch, DefaultSwitchIsRecognisedButNotWithATrailingSpace)
     }
     {
         Program program ("/default ");
-        const auto window = X11Windows::waitForWindowTitled (windowTitle, 30000);
-        ASSERT_TRUE (window.has_value());
+        const auto window = X11Windows::waitForWindowSized (windowTitle, 297, 816, 30000);
+        ASSERT_TRUE (window.has_value()) << "running: " << program.process.isRunning()
+                                         << " exit " << program.process.getExitCode();
         EXPECT_EQ (window->width, 297);
         EXPECT_EQ (window->height, 816);
         Program ("/shutdown").exitCodeWithin (10000);

@@ -72,4 +72,18 @@ std::optional<Found> waitForWindowTitled (const juce::String& title, int timeout
     }
     return std::nullopt;
 }
+
+std::optional<Found> waitForWindowSized (const juce::String& title, int width, int height, int timeoutMs)
+{
+    const auto end = juce::Time::getMillisecondCounter() + static_cast<juce::uint32> (timeoutMs);
+    std::optional<Found> last;
+    while (juce::Time::getMillisecondCounter() < end)
+    {
+        last = findWindowTitled (title);
+        if (last && last->viewable && last->width == width && last->height == height)
+            break;
+        juce::Thread::sleep (50);
+    }
+    return last;
+}
 }

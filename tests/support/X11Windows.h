@@ -19,4 +19,9 @@ namespace X11Windows
 
     /** Polls until a viewable window with this title exists or the time runs out. */
     std::optional<Found> waitForWindowTitled (const juce::String& title, int timeoutMs);
+
+    /** Polls until that window is viewable at the given size, and returns what it last saw: a
+        window is mapped before the program gives it its final size.
+    */
+    std::optional<Found> waitForWindowSized (const juce::String& title, int width, int height, int timeoutMs);
 }

@@ -1,0 +1,31 @@
+#pragma once
+
+/** The ids of MainComponent's juce::MultiTimer jobs, one id per job.
+
+    One-shot jobs stop their own id as the first step of their case; the port scan re-arms itself;
+    the periodic save, the sample-rate poll and the output-fader idle timer run for the panel's life.
+*/
+enum TimerId : int
+{
+    firmwareCheckTimer    = 4101, ///< compares the reported firmware versions; re-asks while one is missing
+    uiRefreshTimer        = 4102, ///< one-shot: pushes the mixer state into the controls after reports
+    levelControlsTimer    = 4103, ///< one-shot: pushes the output levels into the output strips
+    portsOpenedTimer      = 4104, ///< no action
+    deviceArrivedTimer    = 4105, ///< no action
+    midiPortScanTimer     = 4106, ///< refreshes the MIDI port lists and opens the interface's ports
+    hideUpdateButtonTimer = 4107, ///< one-shot: hides the "Update Firmware" button
+    periodicSaveTimer     = 4108, ///< saves the settings and sends the hardware-control lock
+    stateRequestTimer     = 4109, ///< one-shot: asks the interface for its state and enables the controls
+    disableControlsTimer  = 4110, ///< one-shot: disables the controls after a removal
+    restoreStateTimer     = 4111, ///< one-shot: pushes the saved state into a newly connected interface
+    factoryResetTimer     = 4112, ///< one-shot: second half of the factory-default action
+    sampleRateSyncTimer   = 4113, ///< aligns the sample rates of the interface's two audio devices
+    muteAllOutputsTimer   = 4114, ///< one-shot: first half of the mute-all button
+    muteAllSourcesTimer   = 4115, ///< one-shot: second half of the mute-all button
+    outputFaderIdleTimer  = 4116  ///< clears the output-fader moving flag
+};
+
+/** The interval of the one-shot refreshes that follow the interface's reports; a burst of reports
+    restarts it and ends in one refresh.
+*/
+constexpr int reportRefreshDelayMs = 10;

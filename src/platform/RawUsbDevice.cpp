@@ -1,0 +1,133 @@
+#include "platform/RawUsbDevice.h"
+
+RawUsbDeviceState::RawUsbDeviceState (std::uint16_t v, std::uint16_t p, std::uint16_t r, RawUsbScript s)
+    : vendor (v), product (p), release (r), script (std::move (s))
+{
+}
+
+int RawUsbDeviceState::numOpens() const
+{
+    const std::lock_guard<std::mutex> guard (lock);
+    return opens;
+}
+
+int RawUsbDeviceState::numCloses() const
+{
+    const std::lock_guard<std::mutex> guard (lock);
+    return closes;
+}
+
+bool RawUsbDeviceState::isOpen() const
+{
+    const std::lock_guard<std::mutex> guard (lock);
+    return open;
+}
+
+std::uint8_t RawUsbDeviceState::selectedConfiguration() const
+{
+    const std::lock_guard<std::mutex> guard (lock);
+    return configuration;
+}
+
+int RawUsbDeviceState::numLiveInterfaces() const
+{
+    const std::lock_guard<std::mutex> guard (lock);
+    return liveInterfaces;
+}
+
+//==============================================================================
+namespace
+{
+    /** Status of a device that is already open elsewhere. */
+    constexpr int exclusiveAccessStatus = 0x2c5;
+}
+
+RawUsbDeviceInterface::RawUsbDeviceInterface (std::shared_ptr<RawUsbDeviceState> s)
+    : state (std::move (s))
+{
+    const std::lock_guard<std::mutex> guard (state->lock);
+    ++state->liveInterfaces;
+}
+
+RawUsbDeviceInterface::~RawUsbDeviceInterface()
+{
+    const std::lock_guard<std::mutex> guard (state->lock);
+    --state->liveInterfaces;
+}
+
+int RawUsbDeviceInterface::open()
+{
+    const std::lock_guard<std::mutex> guard (state->lock);
+
+    if (state->script.openStatus != 0)
+        return state->script.openStatus;
+
+    if (state->open)
+        return exclusiveAccessStatus;
+
+    state->open = true;
+    ++state->opens;
+    openedHere = true;
+    return 0;
+}
+
+int RawUsbDeviceInterface::close()
+{
+    const std::lock_guard<std::mutex> guard (state->lock);
+
+    if (! openedHere)
+        return exclusiveAccessStatus;
+
+    openedHere = false;
+    state->open = false;
+    ++state->closes;
+    return 0;
+}
+
+std::uint16_t RawUsbDeviceInterface::getDeviceVendor() const        { return state->vendor; }
+std::uint16_t RawUsbDeviceInterface::getDeviceProduct() const       { return state->product; }
+std::uint16_t RawUsbDeviceInterface::getDeviceReleaseNumber() const { return state->release; }
+
+int RawUsbDeviceInterface::getNumberOfConfigurations (std::uint8_t& number) const
+{
+    number = static_cast<std::uint8_t> (state->script.configurations.size());
+    return 0;
+}
+
+int RawUsbDeviceInterface::getConfigurationValue (std::uint8_t index, std::uint8_t& value) const
+{
+    if (state->script.configurationDescriptorStatus != 0)
+        return state->script.configurationDescriptorStatus;
+
+    if (index >= state->script.configurations.size())
+        return -1;
+
+    value = state->script.configurations[index];
+    return 0;
+}
+
+int RawUsbDeviceInterface::setConfiguration (std::uint8_t value)
+{
+    const std::lock_guard<std::mutex> guard (state->lock);
+
+    if (state->script.setConfigurationStatus != 0)
+        return state->script.setConfigurationStatus;
+
+    if (! state->open)
+        return exclusiveAccessStatus;
+
+    state->configuration = value;
+    return 0;
+}
+
+//==============================================================================
+RawUsbPlugIn::RawUsbPlugIn (std::shared_ptr<RawUsbDeviceState> s) : state (std::move (s)) {}
+
+int RawUsbPlugIn::queryDeviceInterface (std::shared_ptr<RawUsbDeviceInterface>& out) const
+{
+    if (state->script.queryInterfaceResult != 0)
+        return state->script.queryInterfaceResult;
+
+    out = std::make_shared<RawUsbDeviceInterface> (state);
+    return 0;
+}
