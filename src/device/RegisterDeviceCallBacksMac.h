@@ -15,8 +15,10 @@
     listener runs on the audio hardware's notification thread.
 */
 
-/** What the layer reports. */
-enum OVK_CallbackEvent
+/** What the layer reports. The underlying type is fixed so that any number a caller passes is a
+    valid value, handled as "nothing to do".
+*/
+enum OVK_CallbackEvent : int
 {
     deviceArrived = 1,          ///< matched on USB, both audio devices bound
     deviceRemoved = 2,          ///< the interface's USB device terminated

@@ -112,7 +112,7 @@ namespace
                                                         AudioProperty::elementMain };
 }
 
-AudioHardware::AudioHardware() : thread (std::make_unique<NotificationThread> (*this)) {}
+AudioHardware::AudioHardware() = default;
 
 AudioHardware::~AudioHardware()
 {
@@ -451,7 +451,6 @@ void AudioHardware::reset()
     order.clear();
     listeners.clear();
     deviceListStatus = 0;
-    thread = std::make_unique<NotificationThread> (*this);
 }
 
 //==============================================================================
@@ -503,8 +502,12 @@ void AudioHardware::queueNotification (AudioObjectID id, const AudioPropertyAddr
 {
     const std::lock_guard<std::recursive_mutex> guard (lock);
 
-    if (thread != nullptr)
-        thread->post (id, address);
+    // Started with the first notification rather than with the host, so that an idle host (the
+    // product's, or one a test just reset at exit) has no thread racing the program's teardown.
+    if (thread == nullptr)
+        thread = std::make_unique<NotificationThread> (*this);
+
+    thread->post (id, address);
 }
 
 void AudioHardware::dispatch (AudioObjectID id, const AudioPropertyAddress& address)

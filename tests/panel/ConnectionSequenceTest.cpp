@@ -1,0 +1,204 @@
+#include "support/PanelFixture.h"
+#include "support/SimulatedHostFixture.h"
+#include "support/SimulatedTalvoZ3.h"
+
+/** The whole connection sequence on the real message loop and real timers: plug in, port scan,
+    restore, state request, the interface's reports, periodic save, removal and replug, against
+    the simulated interface and the simulated host.
+*/
+namespace
+{
+    template <typename Condition>
+    bool runUntil (Condition condition, int timeoutMs)
+    {
+        const auto end = juce::Time::getMillisecondCounter() + static_cast<juce::uint32> (timeoutMs);
+        while (! condition())
+        {
+            if (juce::Time::getMillisecondCounter() > end)
+                return false;
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
+        }
+        return true;
+    }
+
+    void runFor (int ms)
+    {
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (ms);
+    }
+
+    std::unique_ptr<juce::PropertiesFile> storedSettings()
+    {
+        return std::make_unique<juce::PropertiesFile> (SettingsFile::options());
+    }
+
+    /** What the panel sends on every connection after the optional reset: the restored input
+        types and phase mode, the 16 source levels source by source, the 4 outputs, then 130 ms
+        later the state, version and serial requests.
+    */
+    std::vector<std::uint8_t> restoreCommands()
+    {
+        std::vector<std::uint8_t> commands { 0x40, 0x41, 0x62 };
+        for (int source = 0; source < 4; ++source)
+            for (int destination = 0; destination < 4; ++destination)
+                commands.push_back (sourceLevelCommand (source, destination));
+        commands.insert (commands.end(), { 0x67, 0x67, 0x67, 0x67, 0x7F, 0x79, 0x7A, 0x78 });
+        return commands;
+    }
+
+    std::vector<std::uint8_t> withoutLocks (std::vector<std::uint8_t> commands)
+    {
+        commands.erase (std::remove (commands.begin(), commands.end(), std::uint8_t { 0x6A }), commands.end());
+        return commands;
+    }
+
+    constexpr int connectTimeoutMs = 10000;
+}
+
+class ConnectionSequence : public ::testing::Test
+{
+protected:
+    ConnectionSequence()
+    {
+        interface.unplug();
+        interface.setFirmwareVersions ("v10f", "v117");
+    }
+
+    ~ConnectionSequence() override
+    {
+        panel = nullptr;
+    }
+
+    void startPanel()
+    {
+        panel = std::make_unique<MainComponent> (ports);
+    }
+
+    void plugIn()
+    {
+        interface.clearReceived();
+        interface.plugIn();
+        plugged = sim.plugInTalvo();
+    }
+
+    void unplug()
+    {
+        sim.host.usb.unplug (plugged.usb);
+        sim.host.audio.removeDevice (plugged.input);
+        sim.host.audio.removeDevice (plugged.output);
+        interface.unplug();
+    }
+
+    /** Connected: the state request went out and the controls are usable. */
+    bool waitForConnection()
+    {
+        return runUntil ([this] { return interface.numReceived (0x78) > 0 && ! panel->m_elementsDisabled; },
+                         connectTimeoutMs)
+            && interface.waitUntilIdle()
+            && runUntil ([this] { return panel->m_mixer.versionSTC != 0 && ! panel->isTimerRunning (4102); }, 2000);
+    }
+
+    FreshSettingsFile freshSettings;
+    ScopedSimulatedHost sim;
+    SimulatedMidiPorts ports;
+    SimulatedTalvoZ3 interface { ports };
+    ScopedSimulatedHost::PluggedInterface plugged;
+    std::unique_ptr<MainComponent> panel;
+};
+
+TEST_F (ConnectionSequence, ConnectsRestoresMirrorsSavesAndReconnects)
+{
+    {
+        // A previous session that ended in order: the interface is reset before the restore.
+        auto settings = storedSettings();
+        settings->setValue ("ResetNextBoot", true);
+        settings->setValue ("vol20", -20.0);
+        settings->setValue ("vol23", -47.0);
+        settings->setValue ("mute21", true);
+        settings->setValue ("volOut2", -6.0);
+        settings->setValue ("Phase1", true);
+    }
+    startPanel();
+    EXPECT_TRUE (panel->m_elementsDisabled);
+    EXPECT_EQ (ports.numOpenCalls(), 0);
+
+    plugIn();
+    ASSERT_TRUE (waitForConnection());
+
+    // The exact sequence the interface saw.
+    auto expected = restoreCommands();
+    expected.insert (expected.begin(), { 0x7D, 0x7C, 0x69 });
+    EXPECT_EQ (withoutLocks (interface.receivedCommands()), expected);
+
+    const auto received = interface.receivedMessages();
+    EXPECT_EQ (bytesOf (received[0]), (Bytes { 0xF0, 0x00, 0x5E, 0x17, 0x34, 0x7D, 0x00, 0xF7 }));
+    EXPECT_EQ (bytesOf (received[5]), (Bytes { 0xF0, 0x00, 0x5E, 0x17, 0x34, 0x62, 0x08, 0xF7 }));
+
+    // The interface now holds the stored state, quantised, and reported it back.
+    EXPECT_EQ (interface.sourceLevel (2, 0).level, dbToHwLevel (-20.0));
+    EXPECT_EQ (interface.sourceLevel (2, 3).level, dbToHwLevel (-47.0));
+    EXPECT_TRUE (interface.sourceLevel (2, 1).mute);
+    EXPECT_EQ (interface.sourceLevel (0, 0).level, hwLevelUnity);
+    EXPECT_EQ (interface.phaseMode(), 0x08);
+    EXPECT_FALSE (panel->getUserSettings()->getBoolValue ("ResetNextBoot", true));
+
+    EXPECT_FALSE (panel->m_elementsDisabled);
+    EXPECT_EQ (panel->m_mixer.versionSTC, 0x313066);
+    EXPECT_EQ (panel->m_mixer.versionRWA, 0x313137);
+    EXPECT_EQ (panel->m_vSliders2[0]->getValue(), 0.0);            // Out 1 -6 dB, Out 2 0 dB
+    EXPECT_GT (panel->m_hSliders2[0]->getValue(), 0.0);
+
+    // A change on the interface itself moves the controls and sends nothing back.
+    interface.clearReceived();
+    interface.sendReport (SimulatedTalvoZ3::sourceLevelReport (2, 2, { dbToHwLevel (-10.0), false }));
+    ASSERT_TRUE (runUntil ([this] { return panel->m_vSliders1[0]->getValue() == -10.0; }, 2000));
+    EXPECT_EQ (interface.numReceived (0x0A), 0);
+
+    // Every 2 s the state is saved and the interface's own controls locked.
+    ASSERT_TRUE (runUntil ([this] { return interface.hwControlLockCount() > 0; }, 3000));
+    ASSERT_TRUE (runUntil ([] { return storedSettings()->containsKey ("vol22"); }, 3000));
+    EXPECT_EQ (dbToHwLevel (storedSettings()->getDoubleValue ("vol22")), dbToHwLevel (-10.0));
+
+    // Removal: the controls go, "Looking for Device", and nothing is written until the next restore.
+    unplug();
+    ASSERT_TRUE (runUntil ([this] { return panel->m_elementsDisabled; }, 2000));
+    ASSERT_TRUE (runUntil ([this] { return ports.numOpenInputs() == 0 && ports.numOpenOutputs() == 0; }, 2000));
+    EXPECT_EQ (panel->m_mixer.versionSTC, 0);
+
+    const auto savedText = FreshSettingsFile::file().loadFileAsString();
+    panel->m_sourceVolumeArray[0][0] = -33.0;
+    runFor (2300);
+    EXPECT_EQ (FreshSettingsFile::file().loadFileAsString(), savedText);
+
+    // Replug: the same sequence with the saved state and no reset.
+    plugIn();
+    ASSERT_TRUE (waitForConnection());
+    EXPECT_EQ (withoutLocks (interface.receivedCommands()), restoreCommands());
+    EXPECT_EQ (interface.sourceLevel (0, 0).level, hwLevelUnity);
+    EXPECT_EQ (interface.sourceLevel (2, 2).level, dbToHwLevel (-10.0));
+    EXPECT_FALSE (panel->m_elementsDisabled);
+
+    // An orderly exit marks the next connection for a reset.
+    panel = nullptr;
+    EXPECT_TRUE (storedSettings()->getBoolValue ("ResetNextBoot"));
+}
+
+TEST_F (ConnectionSequence, FiftyUnplugAndReplugCyclesLeaveNothingBehind)
+{
+    startPanel();
+
+    for (int cycle = 0; cycle < 50; ++cycle)
+    {
+        SCOPED_TRACE (cycle);
+        plugIn();
+        ASSERT_TRUE (waitForConnection());
+        EXPECT_EQ (ports.numOpenInputs(), 1);
+        EXPECT_EQ (ports.numOpenOutputs(), 1);
+        EXPECT_EQ (panel->midiInputs.size(), 1);
+
+        unplug();
+        ASSERT_TRUE (runUntil ([this] { return panel->m_elementsDisabled && ports.numOpenInputs() == 0; }, 3000));
+    }
+
+    EXPECT_EQ (ports.numOpenOutputs(), 0);
+    EXPECT_TRUE (panel->midiOutputs.isEmpty());
+}
