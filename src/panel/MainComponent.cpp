@@ -82,29 +82,40 @@ MainComponent::MainComponent (MidiPortSystem& ports)
         applicationCommandManager = std::make_unique<juce::ApplicationCommandManager>();
     addKeyListener (applicationCommandManager->getKeyMappings());
 
+    // The interface's own USB handle: one already plugged in is opened here.
+    registerRawUsbNotifications();
+
     updaterRunning = false;
 
     m_background = resourceImage (OVKBIN::temp_binary_data_71, OVKBIN::temp_binary_data_71Size);
     setSize (m_background.getWidth(), m_background.getHeight());
 
     enableAllElements (false);
+
+    // An interface that is already plugged in is reported inside this call.
+    connectDeviceEvents();
+
     resized();
     m_saveInProgress = false;
-
-    // The interface's own USB handle, then its presence: one already plugged in is reported here.
-    registerRawUsbNotifications();
-    connectDeviceEvents();
 }
 
 MainComponent::~MainComponent()
 {
+    // No device event may reach a panel that is being taken apart.
+    disconnectDeviceEvents();
+
     if (auto* settings = getUserSettings())
-        settings->setValue ("ResetNextBoot", true);
+        settings->setValue (SettingsFile::Keys::resetNextBoot, true);
 
     // Another save may be under way; wait for it in short steps, but never for long.
     for (int attempt = 0; attempt < 7 && ! saveProperties(); ++attempt)
         if (attempt < 6)
             juce::Thread::sleep (50);
+
+    closeUnpluggedDevices (midiPortSystem.getAvailableInputs(), true);
+    closeUnpluggedDevices (midiPortSystem.getAvailableOutputs(), false);
+    releaseUSBDevice();
+    releaseRawUsbNotifications();
 
     juce::PopupMenu::dismissAllActiveMenus();
 
@@ -129,10 +140,6 @@ MainComponent::~MainComponent()
     cancelPendingUpdate();
     midiOutputs.clear();
     midiInputs.clear();
-
-    releaseUSBDevice();
-    releaseRawUsbNotifications();
-    disconnectDeviceEvents();
 }
 
 //==============================================================================

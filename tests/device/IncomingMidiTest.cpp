@@ -9,15 +9,6 @@
 
 namespace
 {
-    Bytes frame (std::initializer_list<std::uint8_t> commandAndData)
-    {
-        Bytes b { 0xF0, 0x00, 0x5E, 0x17, 0x34 };
-        for (auto byte : commandAndData)
-            b.push_back (byte);
-        b.push_back (0xF7);
-        return b;
-    }
-
     juce::MidiMessage messageOf (const Bytes& b)
     {
         return juce::MidiMessage (b.data(), static_cast<int> (b.size()));

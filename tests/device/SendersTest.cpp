@@ -4,14 +4,6 @@
 
 namespace
 {
-    Bytes frame (std::initializer_list<std::uint8_t> commandAndData)
-    {
-        Bytes b { 0xF0, 0x00, 0x5E, 0x17, 0x34 };
-        b.insert (b.end(), commandAndData);
-        b.push_back (0xF7);
-        return b;
-    }
-
     const double storedFloor = 20.0 * std::log10 (1.0 / 32767.0);
 }
 

@@ -3,14 +3,6 @@
 
 namespace
 {
-    Bytes frame (std::initializer_list<std::uint8_t> commandAndData)
-    {
-        Bytes b { 0xF0, 0x00, 0x5E, 0x17, 0x34 };
-        b.insert (b.end(), commandAndData);
-        b.push_back (0xF7);
-        return b;
-    }
-
     std::vector<std::uint8_t> commandsOf (const std::vector<Bytes>& messages)
     {
         std::vector<std::uint8_t> commands;

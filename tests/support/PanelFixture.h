@@ -48,3 +48,12 @@ protected:
 };
 
 using Bytes = std::vector<std::uint8_t>;
+
+/** A whole message as the interface frames it: F0 00 5E 17 34, command and data, F7. */
+inline Bytes frame (std::initializer_list<std::uint8_t> commandAndData)
+{
+    Bytes b { 0xF0, 0x00, 0x5E, 0x17, 0x34 };
+    b.insert (b.end(), commandAndData);
+    b.push_back (0xF7);
+    return b;
+}
