@@ -8,13 +8,6 @@
 
 namespace
 {
-    constexpr int sampleRateSyncIntervalMs = 50;
-    constexpr int disableControlsDelayMs = 10;
-    constexpr int hideUpdateButtonDelayMs = 100;
-    constexpr int portScanFirstDelayMs = 800;
-    constexpr int firmwareCheckDelayMs = 10000;
-    constexpr int deviceArrivedDelayMs = 1500;
-
     // A property change may still be on its way from the audio thread when its panel goes; it
     // checks here, under the message-manager lock, that the panel is still there.
     std::mutex livePanelsLock;
@@ -71,7 +64,7 @@ void MainComponent::handleDeviceEvent (OVK_CallbackEvent event)
     switch (event)
     {
         case devicePropertyChanged:
-            startTimer (sampleRateSyncTimer, sampleRateSyncIntervalMs);
+            startTimer (sampleRateSyncTimer, TimerIntervals::sampleRateSyncInterval);
             break;
 
         case deviceRemoved:
@@ -92,10 +85,10 @@ void MainComponent::handleDeviceEvent (OVK_CallbackEvent event)
 
             m_stateRestored = false;
 
-            startTimer (disableControlsTimer, disableControlsDelayMs);
+            startTimer (disableControlsTimer, TimerIntervals::disableControlsDelay);
             gInAudioObjectID = 0;
             gOutAudioObjectID = 0;
-            startTimer (hideUpdateButtonTimer, hideUpdateButtonDelayMs);
+            startTimer (hideUpdateButtonTimer, TimerIntervals::hideUpdateButtonDelay);
             break;
         }
 
@@ -114,9 +107,9 @@ void MainComponent::handleDeviceEvent (OVK_CallbackEvent event)
             m_mixer.usbBuffer = 0;
             m_mixer.bufferSize = 0;
 
-            startTimer (midiPortScanTimer, portScanFirstDelayMs);
-            startTimer (firmwareCheckTimer, firmwareCheckDelayMs);
-            startTimer (deviceArrivedTimer, deviceArrivedDelayMs);
+            startTimer (midiPortScanTimer, TimerIntervals::portScanFirstDelay);
+            startTimer (firmwareCheckTimer, TimerIntervals::firmwareCheckDelay);
+            startTimer (deviceArrivedTimer, TimerIntervals::deviceArrivedDelay);
             repaint();
             break;
         }

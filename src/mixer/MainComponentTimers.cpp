@@ -10,14 +10,6 @@ namespace
     constexpr const char* dawControlPortName = "DAW Control";
     constexpr const char* unusedPortName = "DUMMY_NOT_IN_USE";
 
-    constexpr int portScanFirstDelayMs = 800;
-    constexpr int portScanIntervalMs = 500;
-    constexpr int portsOpenedDelayMs = 950;
-    constexpr int restoreDelayMs = 1500;
-    constexpr int periodicSaveIntervalMs = 2000;
-    constexpr int stateRequestDelayMs = 130;
-    constexpr int firmwareRetryMs = 1000;
-    constexpr int resetSettleMs = 250;
 
     /** Blocks the calling thread until the millisecond counter has advanced by ms. */
     void waitMilliseconds (int ms)
@@ -41,7 +33,7 @@ void MainComponent::timerCallback (int timerID)
                 sendToOutputs (SysExMessages::firmwareVersionRequest (SysExCommand::firmwareVersionSTC));
                 sendToOutputs (SysExMessages::firmwareVersionRequest (SysExCommand::firmwareVersionRWA));
                 sendToOutputs (SysExMessages::serialNumberRequest());
-                startTimer (firmwareCheckTimer, firmwareRetryMs);
+                startTimer (firmwareCheckTimer, TimerIntervals::firmwareRetry);
                 break;
             }
 
@@ -89,11 +81,11 @@ void MainComponent::timerCallback (int timerID)
             m_connected = inputsOpened && outputsOpened;
             if (m_connected)
             {
-                startTimer (portsOpenedTimer, portsOpenedDelayMs);
-                startTimer (restoreStateTimer, restoreDelayMs);
+                startTimer (portsOpenedTimer, TimerIntervals::portsOpenedDelay);
+                startTimer (restoreStateTimer, TimerIntervals::restoreDelay);
             }
 
-            startTimer (midiPortScanTimer, portScanIntervalMs);
+            startTimer (midiPortScanTimer, TimerIntervals::portScanInterval);
             break;
         }
 
@@ -140,19 +132,12 @@ void MainComponent::timerCallback (int timerID)
             levelsToFaderAndBalance (m_outputVolumeArray[0], m_outputVolumeArray[1], &m_faderHP1, m_hSliders2[1]);
             m_faderHP1.setValue (m_faderHP1.getMaximum(), juce::dontSendNotification);
 
-            getLeftRightLevelWithBalance (m_outputVolumeArray[0], m_outputVolumeArray[1], &m_faderHP1, m_hSliders2[1]);
-            getLeftRightLevelWithBalance (m_outputVolumeArray[2], m_outputVolumeArray[3], m_vSliders2[0], m_hSliders2[0]);
-
-            for (int destination = 0; destination < numMixerDestinations; ++destination)
-            {
-                m_outputMuteArray[destination] = muteAll;
-                sendOutputVolume (static_cast<char> (destination), m_outputVolumeArray[destination], muteAll);
-            }
+            sendOutputLevelsFromStrips (muteAll);
 
             updateUIFromSettings();
 
-            startTimer (periodicSaveTimer, periodicSaveIntervalMs);
-            startTimer (stateRequestTimer, stateRequestDelayMs);
+            startTimer (periodicSaveTimer, TimerIntervals::periodicSaveInterval);
+            startTimer (stateRequestTimer, TimerIntervals::stateRequestDelay);
             break;
         }
 
@@ -163,9 +148,7 @@ void MainComponent::timerCallback (int timerID)
             if (auto* window = getParentComponent())
                 window->setVisible (true);
 
-            std::copy (&_static_default_volume_array[0][0],
-                       &_static_default_volume_array[0][0] + numMixerSources * numMixerDestinations,
-                       &m_sourceVolumeArray[0][0]);
+            copyFactoryMatrix (m_sourceVolumeArray);
             std::fill (&m_sourceMuteArray[0][0], &m_sourceMuteArray[0][0] + numMixerSources * numMixerDestinations, false);
             std::fill (std::begin (m_outputMuteArray), std::end (m_outputMuteArray), false);
 
@@ -195,14 +178,7 @@ void MainComponent::timerCallback (int timerID)
             stopTimer (muteAllOutputsTimer);
             const auto muteAll = m_muteAllButton.getToggleState();
 
-            getLeftRightLevelWithBalance (m_outputVolumeArray[0], m_outputVolumeArray[1], &m_faderHP1, m_hSliders2[1]);
-            getLeftRightLevelWithBalance (m_outputVolumeArray[2], m_outputVolumeArray[3], m_vSliders2[0], m_hSliders2[0]);
-
-            for (int destination = 0; destination < numMixerDestinations; ++destination)
-            {
-                m_outputMuteArray[destination] = muteAll;
-                sendOutputVolume (static_cast<char> (destination), m_outputVolumeArray[destination], muteAll);
-            }
+            sendOutputLevelsFromStrips (muteAll);
             break;
         }
 
@@ -237,10 +213,22 @@ void MainComponent::timerCallback (int timerID)
     }
 }
 
+void MainComponent::sendOutputLevelsFromStrips (bool mute)
+{
+    getLeftRightLevelWithBalance (m_outputVolumeArray[0], m_outputVolumeArray[1], &m_faderHP1, m_hSliders2[1]);
+    getLeftRightLevelWithBalance (m_outputVolumeArray[2], m_outputVolumeArray[3], m_vSliders2[0], m_hSliders2[0]);
+
+    for (int destination = 0; destination < numMixerDestinations; ++destination)
+    {
+        m_outputMuteArray[destination] = mute;
+        sendOutputVolume (static_cast<char> (destination), m_outputVolumeArray[destination], mute);
+    }
+}
+
 void MainComponent::deviceResetSequence()
 {
     sendToOutputs (SysExMessages::oneByte (SysExCommand::resetBegin, 0x00));
-    waitMilliseconds (resetSettleMs);
+    waitMilliseconds (TimerIntervals::deviceResetSettle);
     sendToOutputs (SysExMessages::oneByte (SysExCommand::resetFactoryDefaults, 0x00));
     sendToOutputs (SysExMessages::oneByte (SysExCommand::resetMonitoring, 0x00));
 

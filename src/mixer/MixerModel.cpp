@@ -11,6 +11,13 @@ const double _static_default_volume_array[numMixerSources][numMixerDestinations]
     { -90.0, -90.0, -90.0, -90.0 }
 };
 
+void copyFactoryMatrix (double (&matrix)[numMixerSources][numMixerDestinations]) noexcept
+{
+    for (int source = 0; source < numMixerSources; ++source)
+        for (int destination = 0; destination < numMixerDestinations; ++destination)
+            matrix[source][destination] = _static_default_volume_array[source][destination];
+}
+
 juce::Array<TargetPair> makeTargetPairs()
 {
     return { TargetPair { 2, 3 }, TargetPair { 0, 1 } };

@@ -28,6 +28,9 @@ extern const char* const destinationID_NameFull[numMixerDestinations];
 */
 extern const double _static_default_volume_array[numMixerSources][numMixerDestinations];
 
+/** Writes the factory matrix into a gain matrix. */
+void copyFactoryMatrix (double (&matrix)[numMixerSources][numMixerDestinations]) noexcept;
+
 /** A target's destination pair: the first is the left destination. */
 using TargetPair = std::pair<int, int>;
 

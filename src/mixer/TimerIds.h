@@ -29,3 +29,21 @@ enum TimerId : int
     restarts it and ends in one refresh.
 */
 constexpr int reportRefreshDelayMs = 10;
+
+/** When the jobs of the connection sequence run, in milliseconds. */
+namespace TimerIntervals
+{
+    constexpr int firmwareCheckDelay   = 10000; ///< after an arrival
+    constexpr int firmwareRetry        = 1000;  ///< while a version is missing
+    constexpr int portScanFirstDelay   = 800;   ///< after an arrival
+    constexpr int portScanInterval     = 500;
+    constexpr int portsOpenedDelay     = 950;
+    constexpr int deviceArrivedDelay   = 1500;
+    constexpr int restoreDelay         = 1500;  ///< after the tick that opened both ports
+    constexpr int periodicSaveInterval = 2000;
+    constexpr int stateRequestDelay    = 130;   ///< after the restore
+    constexpr int disableControlsDelay = 10;    ///< after a removal
+    constexpr int hideUpdateButtonDelay = 100;  ///< after a removal
+    constexpr int sampleRateSyncInterval = 50;
+    constexpr int deviceResetSettle    = 250;   ///< between the first two messages of the reset
+}

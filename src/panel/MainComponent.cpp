@@ -46,9 +46,7 @@ MainComponent::MainComponent (MidiPortSystem& ports)
 
     setName ("MainComponent");
 
-    std::copy (&_static_default_volume_array[0][0],
-               &_static_default_volume_array[0][0] + numMixerSources * numMixerDestinations,
-               &m_sourceVolumeArray[0][0]);
+    copyFactoryMatrix (m_sourceVolumeArray);
 
     m_appProperties.setStorageParameters (SettingsFile::options());
     if (auto* settings = getUserSettings())
