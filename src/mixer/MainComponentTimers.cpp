@@ -213,6 +213,14 @@ void MainComponent::timerCallback (int timerID)
     }
 }
 
+void MainComponent::startMuteAll()
+{
+    m_outputFaderMoving = true;
+    startTimer (muteAllOutputsTimer, TimerIntervals::muteAllOutputsDelay);
+    startTimer (muteAllSourcesTimer, TimerIntervals::muteAllSourcesDelay);
+    startTimer (outputFaderIdleTimer, TimerIntervals::outputFaderIdleAfterMuteAll);
+}
+
 void MainComponent::sendOutputLevelsFromStrips (bool mute)
 {
     getLeftRightLevelWithBalance (m_outputVolumeArray[0], m_outputVolumeArray[1], &m_faderHP1, m_hSliders2[1]);

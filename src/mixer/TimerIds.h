@@ -46,4 +46,7 @@ namespace TimerIntervals
     constexpr int hideUpdateButtonDelay = 100;  ///< after a removal
     constexpr int sampleRateSyncInterval = 50;
     constexpr int deviceResetSettle    = 250;   ///< between the first two messages of the reset
+    constexpr int muteAllOutputsDelay  = 1;     ///< after a click of the mute-all button
+    constexpr int muteAllSourcesDelay  = 100;
+    constexpr int outputFaderIdleAfterMuteAll = 150;
 }

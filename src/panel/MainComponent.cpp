@@ -165,6 +165,7 @@ void MainComponent::buildMonitorAndMidiSection()
 
     addAndMakeVisible (m_muteAllButton);
     makeToggle (m_muteAllButton, this, true);
+    m_muteAllButton.onClick = [this] { startMuteAll(); };
 }
 
 void MainComponent::buildInputSection()

@@ -157,6 +157,11 @@ public:
     /** The device reset sequence of a restore: reset, 250 ms, factory defaults, monitoring. */
     void deviceResetSequence();
 
+    /** The mute-all button's click: the outputs follow its state after 1 ms, every source after
+        100 ms.
+    */
+    void startMuteAll();
+
     /** Takes the four output levels from the output strips by the balance law (the HP1 pair from
         its hidden fader) and sends them all with the given mute.
     */
