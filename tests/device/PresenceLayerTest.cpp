@@ -390,9 +390,11 @@ TEST_F (PresenceLayer, TheListenerRaisesOneEventPerReactedToAddress)
 TEST_F (PresenceLayer, SettingTheRateReportsWhetherTheDevicesAgree)
 {
     const auto talvo = sim.plugInTalvo();
-    init();
 
-    // 32000 goes through the physical format: two channels of 16 bits.
+    // 32000 goes through the physical format: two channels of 16 bits. The devices are bound by
+    // hand here, before any listener exists, so that no listener's own alignment can be counted.
+    gInAudioObjectID = talvo.input;
+    gOutAudioObjectID = talvo.output;
     EXPECT_TRUE (hw_setSampleRate (32000.0));
     for (auto device : { talvo.input, talvo.output })
     {
@@ -409,6 +411,8 @@ TEST_F (PresenceLayer, SettingTheRateReportsWhetherTheDevicesAgree)
         EXPECT_EQ (format->mReserved, 0u);
         EXPECT_EQ (sim.host.audio.numRateSets (device), 0);
     }
+
+    init();
 
     // The listeners align the devices too; let them settle before the next set.
     ASSERT_TRUE (sim.waitForAudioNotifications());
