@@ -1,3 +1,4 @@
+#include "DiscardingPorts.h"
 #include "device/ProtocolParser.h"
 #include "device/SysExMessages.h"
 #include "panel/MainComponent.h"
@@ -8,16 +9,6 @@
 
 namespace
 {
-    /** No endpoints at all: the panel is fed directly, as its MIDI input thread would feed it. */
-    class NoMidiPorts final : public MidiPortSystem
-    {
-    public:
-        juce::Array<juce::MidiDeviceInfo> getAvailableInputs() override  { return {}; }
-        juce::Array<juce::MidiDeviceInfo> getAvailableOutputs() override { return {}; }
-        std::unique_ptr<MidiInputPort> openInput (const juce::String&, juce::MidiInputCallback*) override { return {}; }
-        std::unique_ptr<MidiOutputPort> openOutput (const juce::String&) override { return {}; }
-    };
-
     /** A mix like the interface's traffic: mostly meters, some levels, activity and one of each
         rarer report.
     */
@@ -60,7 +51,7 @@ BENCHMARK (ParseReport);
 /** The message thread's work per report: decoding and applying it to the panel. */
 static void HandleProtocolMessage (benchmark::State& state)
 {
-    NoMidiPorts ports;
+    DiscardingPorts ports;
     MainComponent panel (ports);
     const auto reports = typicalReports();
     size_t i = 0;
@@ -77,7 +68,7 @@ BENCHMARK (HandleProtocolMessage);
 */
 static void InputThreadAppend (benchmark::State& state)
 {
-    NoMidiPorts ports;
+    DiscardingPorts ports;
     MainComponent panel (ports);
     const auto reports = typicalReports();
     size_t i = 0;
@@ -102,7 +93,7 @@ BENCHMARK (InputThreadAppend);
 /** Queue and parser together on one core: bursts of range(0) reports appended, then one drain. */
 static void QueueAndParse (benchmark::State& state)
 {
-    NoMidiPorts ports;
+    DiscardingPorts ports;
     MainComponent panel (ports);
     const auto reports = typicalReports();
     const auto burst = static_cast<size_t> (state.range (0));

@@ -153,13 +153,10 @@ int AudioHardware::getDeviceList (std::uint32_t bytes, std::vector<AudioObjectID
 int AudioHardware::getStringProperty (AudioObjectID id, const AudioPropertyAddress& address, juce::String& value) const
 {
     const std::lock_guard<std::recursive_mutex> guard (lock);
-    const auto* d = findListed (id);
+    const Device* d = nullptr;
 
-    if (d == nullptr)
-        return AudioProperty::badObject;
-
-    if (readFails (*d, address.mSelector))
-        return AudioProperty::unsupported;
+    if (const auto status = findReadable (id, address.mSelector, d); status != AudioProperty::noError)
+        return status;
 
     switch (address.mSelector)
     {
@@ -183,14 +180,11 @@ int AudioHardware::getStreamConfigurationSize (AudioObjectID id, std::uint32_t s
 int AudioHardware::getStreamConfiguration (AudioObjectID id, std::uint32_t scope, std::uint32_t& numberBuffers) const
 {
     const std::lock_guard<std::recursive_mutex> guard (lock);
-    const auto* d = findListed (id);
+    const Device* d = nullptr;
     numberBuffers = 0;
 
-    if (d == nullptr)
-        return AudioProperty::badObject;
-
-    if (readFails (*d, AudioProperty::streamConfiguration))
-        return AudioProperty::unsupported;
+    if (const auto status = findReadable (id, AudioProperty::streamConfiguration, d); status != AudioProperty::noError)
+        return status;
 
     if (scope == AudioProperty::scopeInput)
         numberBuffers = d->description.inputBuffers;
@@ -270,13 +264,10 @@ int AudioHardware::setPhysicalFormat (AudioObjectID id, const AudioPropertyAddre
 int AudioHardware::getUInt32Property (AudioObjectID id, const AudioPropertyAddress& address, std::uint32_t& value) const
 {
     const std::lock_guard<std::recursive_mutex> guard (lock);
-    const auto* d = findListed (id);
+    const Device* d = nullptr;
 
-    if (d == nullptr)
-        return AudioProperty::badObject;
-
-    if (readFails (*d, address.mSelector))
-        return AudioProperty::unsupported;
+    if (const auto status = findReadable (id, address.mSelector, d); status != AudioProperty::noError)
+        return status;
 
     switch (address.mSelector)
     {
@@ -473,6 +464,16 @@ bool AudioHardware::readFails (const Device& d, std::uint32_t selector) const
 {
     const auto& failing = d.description.failingReads;
     return std::find (failing.begin(), failing.end(), selector) != failing.end();
+}
+
+int AudioHardware::findReadable (AudioObjectID id, std::uint32_t selector, const Device*& device) const
+{
+    device = findListed (id);
+
+    if (device == nullptr)
+        return AudioProperty::badObject;
+
+    return readFails (*device, selector) ? AudioProperty::unsupported : AudioProperty::noError;
 }
 
 bool AudioHardware::takesRateSet (Device& d)

@@ -209,6 +209,7 @@ private:
     const Device* findListed (AudioObjectID) const;
     Device* findListed (AudioObjectID);
     bool readFails (const Device&, std::uint32_t selector) const;
+    int findReadable (AudioObjectID, std::uint32_t selector, const Device*& device) const;
     bool takesRateSet (Device&);
     void applyRate (AudioObjectID, Device&, double rate);
     void queueNotification (AudioObjectID, const AudioPropertyAddress&);

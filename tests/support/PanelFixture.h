@@ -53,7 +53,8 @@ using Bytes = std::vector<std::uint8_t>;
 inline Bytes frame (std::initializer_list<std::uint8_t> commandAndData)
 {
     Bytes b { 0xF0, 0x00, 0x5E, 0x17, 0x34 };
-    b.insert (b.end(), commandAndData);
+    for (auto byte : commandAndData)
+        b.push_back (byte);
     b.push_back (0xF7);
     return b;
 }
