@@ -4,20 +4,12 @@
 #include "mixer/TalvoSliderOperations.h"
 #include "mixer/TimerIds.h"
 #include "panel/MainComponent.h"
+#include "platform/PlatformClock.h"
 
 namespace
 {
     constexpr const char* dawControlPortName = "DAW Control";
     constexpr const char* unusedPortName = "DUMMY_NOT_IN_USE";
-
-
-    /** Blocks the calling thread until the millisecond counter has advanced by ms. */
-    void waitMilliseconds (int ms)
-    {
-        const auto start = juce::Time::getMillisecondCounter();
-        while (juce::Time::getMillisecondCounter() - start < static_cast<juce::uint32> (ms))
-            juce::Thread::sleep (1);
-    }
 }
 
 void MainComponent::timerCallback (int timerID)
@@ -236,7 +228,7 @@ void MainComponent::sendOutputLevelsFromStrips (bool mute)
 void MainComponent::deviceResetSequence()
 {
     sendToOutputs (SysExMessages::oneByte (SysExCommand::resetBegin, 0x00));
-    waitMilliseconds (TimerIntervals::deviceResetSettle);
+    PlatformClock::sleepFor (TimerIntervals::deviceResetSettle);
     sendToOutputs (SysExMessages::oneByte (SysExCommand::resetFactoryDefaults, 0x00));
     sendToOutputs (SysExMessages::oneByte (SysExCommand::resetMonitoring, 0x00));
 
