@@ -27,6 +27,7 @@ install_packages() {
 build_tree() {
     local dir="$1"; shift
     export CCACHE_SLOPPINESS=time_macros
+    export CCACHE_BASEDIR="$ROOT"   # worktrees share cache entries
     cmake -S "$ROOT" -B "$dir" -G Ninja "$@"
     cmake --build "$dir" --parallel "$(nproc)"
 }
