@@ -46,6 +46,13 @@ float TalvoMiniMixerComponentz3::labelHeightForScale (float s)
     return scale <= 0.7 ? 10.0f : 11.0f;
 }
 
+int TalvoMiniMixerComponentz3::labelBoxWidth (const juce::Font& font, const juce::String& label, float s)
+{
+    // A box only 14 units wide cuts "PB" to "P" once the label font stops shrinking with the
+    // mixer (9 px below about half size): widen it to the label, which has room beside it.
+    return juce::jmax ((int) (14.0f * s), (int) std::ceil (font.getStringWidthFloat (label)));
+}
+
 float TalvoMiniMixerComponentz3::levelY (double valueDb, float s) const
 {
     const auto scale = (double) s;
@@ -86,7 +93,8 @@ void TalvoMiniMixerComponentz3::paint (juce::Graphics& g)
         strokeLine (strip.tickX * s, y, (strip.tickX + 20.0f) * s, y, strip.thickness);
 
         const auto box = (int) (14.0f * s);
-        g.drawText (strip.label1, (int) (strip.label1X * s), (int) (68.0f * s), box, box, labelJustification, true);
-        g.drawText (strip.label2, (int) (strip.label2X * s), (int) (80.0f * s), box, box, labelJustification, true);
+        const auto& font = g.getCurrentFont();
+        g.drawText (strip.label1, (int) (strip.label1X * s), (int) (68.0f * s), labelBoxWidth (font, strip.label1, s), box, labelJustification, true);
+        g.drawText (strip.label2, (int) (strip.label2X * s), (int) (80.0f * s), labelBoxWidth (font, strip.label2, s), box, labelJustification, true);
     }
 }

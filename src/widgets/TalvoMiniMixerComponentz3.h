@@ -39,6 +39,11 @@ public:
     /** The label font height for a mini mixer of the given scale (width / 92). */
     static float labelHeightForScale (float s);
 
+    /** The width of a label's box at scale s: 14 units, or the label's own width if that is
+        larger, so that a label is never cut short.
+    */
+    static int labelBoxWidth (const juce::Font& font, const juce::String& label, float s);
+
     /** The level tick's y in pixels for a value in dB at scale s. */
     float levelY (double valueDb, float s) const;
 

@@ -1,22 +1,17 @@
 #include "widgets/TalvoSliderLookAndFeel.h"
 
+#include "widgets/KnobTravel.h"
+
 TalvoSliderLookAndFeel::~TalvoSliderLookAndFeel() = default;
 
 int TalvoSliderLookAndFeel::horizontalKnobLeft (float sliderPos, int knobWidth)
 {
-    return (int) (sliderPos - (float) (knobWidth / 2));
+    return KnobTravel::horizontalKnobLeft (sliderPos, knobWidth);
 }
 
 int TalvoSliderLookAndFeel::verticalKnobTop (float sliderPos, int knobHeight, float s)
 {
-    auto top = (int) (sliderPos - (float) (knobHeight / 2));
-
-    if (-11.0f * s > (float) top)
-        top = (int) (-11.0f * s);
-    else if ((float) top > 322.0f * s)
-        top = (int) (322.0f * s);
-
-    return top;
+    return KnobTravel::verticalKnobTop (sliderPos, knobHeight, s);
 }
 
 void TalvoSliderLookAndFeel::drawLinearSlider (juce::Graphics& g, int x, int y, int width, int height,
@@ -30,8 +25,8 @@ void TalvoSliderLookAndFeel::drawLinearSlider (juce::Graphics& g, int x, int y, 
     }
 
     const auto s = (float) slider.getParentWidth() / 496.0f;
-    const auto knobW = (int) ((float) knobImage.getWidth() * s);
-    const auto knobH = (int) ((float) knobImage.getHeight() * s);
+    const auto knobW = KnobTravel::scaledKnobSize (knobImage.getWidth(), s);
+    const auto knobH = KnobTravel::scaledKnobSize (knobImage.getHeight(), s);
 
     // A null knob, or a slider whose parent has no width yet, has nothing to show.
     if (! knobImage.isValid() || knobW <= 0 || knobH <= 0)

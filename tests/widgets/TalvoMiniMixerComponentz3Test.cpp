@@ -140,3 +140,29 @@ TEST (TalvoMiniMixerComponentz3, PaintsTrackLevelLineAndTickRow)
 
     EXPECT_TRUE (labelPainted);
 }
+
+TEST (TalvoMiniMixerComponentz3, LabelsAreWholeOnTheSmallestPanel)
+{
+    // The smallest panel gives the mini mixer 47 pixels: "PB" and "12" at 9 px overrun their
+    // 7-pixel boxes, and were once cut to "P" and "1".
+    TalvoMiniMixerComponentz3 mini;
+    mini.setBounds (0, 0, 47, 47);
+    Matrix factory;
+    mini.setMiniMixerSliderValues (factory.m, 2, 3); // strip 2 at 0 dB: its tick stays at the top
+
+    Canvas c (47, 47);
+    mini.paint (c.g);
+
+    // Strip 2's labels start at x 36; their second characters lie right of x 41.
+    int secondCharacterInk = 0;
+
+    for (int y = 36; y < 47; ++y)
+        for (int x = 41; x < 46; ++x)
+            secondCharacterInk += isOrange (c.image.getPixelAt (x, y)) ? 1 : 0;
+
+    EXPECT_GT (secondCharacterInk, 4);
+
+    const auto font = mini.labelFont.withHeight (9.0f);
+    EXPECT_EQ (TalvoMiniMixerComponentz3::labelBoxWidth (font, "A", 1.0f), 14);
+    EXPECT_GE ((float) TalvoMiniMixerComponentz3::labelBoxWidth (font, "PB", 0.5f), font.getStringWidthFloat ("PB"));
+}

@@ -1,4 +1,9 @@
 #include "ArtworkPainters.h"
+#include "PanelDesign.h"
+
+#include "widgets/KnobTravel.h"
+
+#include <functional>
 
 namespace ArtworkPainters
 {
@@ -6,8 +11,8 @@ namespace
 {
 juce::Typeface::Ptr typeface;
 
-// Small print is made relatively larger on the smaller tiers so that it stays legible there.
-float legibilityBoost = 1.0f;
+// Where the generator reports print that could not be set at a legible size.
+std::function<void (const juce::String&)> misfitReporter;
 
 const juce::Colour panelTop      { 0xff242b2f };
 const juce::Colour panelBottom   { 0xff15191b };
@@ -15,7 +20,7 @@ const juce::Colour sectionFill   { 0xff1b2124 };
 const juce::Colour sectionEdge   { 0xff313a3f };
 const juce::Colour wellFill      { 0xff0c0f10 };
 const juce::Colour printGrey     { 0xff8c9a9e };
-const juce::Colour dimGrey       { 0xff59656a };
+const juce::Colour dimGrey       { 0xff6a777c };
 const juce::Colour keyTop        { 0xff3b4348 };
 const juce::Colour keyBottom     { 0xff22282b };
 const juce::Colour red           { 0xffff4b3a };
@@ -23,19 +28,73 @@ const juce::Colour yellow        { 0xffffd23f };
 
 constexpr float designWidth = 496.0f;
 
+// Picture pixels: print set smaller than this blurs into a smudge on the small panels.
+constexpr float smallestPrint = 9.0f;
+constexpr float smallestHeader = 10.0f;
+
 juce::Font font (float height)
 {
     juce::Font f = typeface != nullptr ? juce::Font (typeface) : juce::Font (height);
     return f.withHeight (height);
 }
 
-void print (juce::Graphics& g, const juce::String& text, juce::Rectangle<float> area, float height,
-            juce::Colour colour, juce::Justification just = juce::Justification::centred, float kerning = 0.0f)
+/** How many picture pixels one design unit covers where g is drawing now. */
+float pixelsPerUnit (juce::Graphics& g)
 {
-    // Fitted, so that the enlarged small-tier print squeezes into its box instead of being cut.
+    return juce::jmax (0.01f, g.getInternalContext().getPhysicalPixelScaleFactor());
+}
+
+/** A text height in design units that is at least minimumPixels tall on the picture. */
+float legibleHeight (juce::Graphics& g, float designHeight, float minimumPixels = smallestPrint)
+{
+    return juce::jmax (designHeight, minimumPixels / pixelsPerUnit (g));
+}
+
+/** Prints the first wording that fits the area at a legible size. A wording may stack several
+    lines ("FROM\nCOMPUTER"); the lines are centred as a block within the area.
+*/
+void print (juce::Graphics& g, std::initializer_list<const char*> wordings, juce::Rectangle<float> area, float height,
+            juce::Colour colour, juce::Justification just = juce::Justification::centred, float kerning = 0.0f,
+            float minimumPixels = smallestPrint)
+{
+    const auto f = font (legibleHeight (g, height, minimumPixels)).withExtraKerningFactor (kerning);
+    juce::StringArray lines;
+    bool fits = false;
+
+    for (auto* wording : wordings)
+    {
+        lines = juce::StringArray::fromLines (wording);
+        fits = (float) lines.size() * f.getHeight() <= area.getHeight() + f.getHeight() * 0.25f;
+
+        for (auto& line : lines)
+            fits = fits && f.getStringWidthFloat (line) <= area.getWidth();
+
+        if (fits)
+            break;
+    }
+
+    if (! fits && misfitReporter != nullptr)
+        misfitReporter (lines.joinIntoString (" / ") + " at " + juce::String (f.getHeight() * pixelsPerUnit (g), 1) + " px");
+
     g.setColour (colour);
-    g.setFont (font (height * legibilityBoost).withExtraKerningFactor (kerning));
-    g.drawFittedText (text, area.getSmallestIntegerContainer(), just, 1, 0.8f);
+    g.setFont (f);
+    const auto lineHeight = f.getHeight();
+    auto y = area.getCentreY() - lineHeight * (float) lines.size() * 0.5f;
+
+    for (auto& line : lines)
+    {
+        // Drawn whole even where a line overhangs its area, so nothing is ever cut off.
+        const bool left = just.testFlags (juce::Justification::left);
+        const juce::Rectangle<float> row (left ? area.getX() : area.getX() - 40.0f, y, area.getWidth() + (left ? 40.0f : 80.0f), lineHeight);
+        g.drawText (line, row, left ? juce::Justification::centredLeft : juce::Justification::centred, false);
+        y += lineHeight;
+    }
+}
+
+void print (juce::Graphics& g, const juce::String& text, juce::Rectangle<float> area, float height, juce::Colour colour,
+            juce::Justification just = juce::Justification::centred, float kerning = 0.0f)
+{
+    print (g, { text.toRawUTF8() }, area, height, colour, just, kerning);
 }
 
 void section (juce::Graphics& g, juce::Rectangle<float> r)
@@ -48,31 +107,45 @@ void section (juce::Graphics& g, juce::Rectangle<float> r)
     g.drawHorizontalLine ((int) r.getBottom(), r.getX() + 6.0f, r.getRight() - 6.0f);
 }
 
-// A recessed socket behind a button, so an off button still reads as part of the hardware.
-void well (juce::Graphics& g, juce::Rectangle<float> r)
+//==============================================================================
+// The tier being drawn: printed frames snap to the whole pixels where the panel puts its controls.
+float tier = 1.0f;
+
+juce::Rectangle<float> onPanel (juce::Rectangle<int> design)
 {
+    const auto r = PanelDesign::scaled (design, tier);
+    return { (float) r.getX() / tier, (float) r.getY() / tier, (float) r.getWidth() / tier, (float) r.getHeight() / tier };
+}
+
+// A recessed socket behind a button, so an off button still reads as part of the hardware.
+void well (juce::Graphics& g, juce::Rectangle<int> design)
+{
+    const auto r = onPanel (design);
     g.setColour (wellFill);
     g.fillRoundedRectangle (r.expanded (1.5f), 8.0f);
     g.setColour (juce::Colours::white.withAlpha (0.06f));
     g.drawRoundedRectangle (r.expanded (2.0f), 8.0f, 1.0f);
 }
 
-void header (juce::Graphics& g, const juce::String& text, juce::Rectangle<float> area, juce::Colour colour)
+void header (juce::Graphics& g, const char* text, juce::Rectangle<float> area, juce::Colour colour)
 {
-    print (g, text, area, 13.0f, colour, juce::Justification::centred, 0.08f);
+    print (g, { text }, area, 13.0f, colour, juce::Justification::centred, 0.08f, smallestHeader);
 }
 
 //==============================================================================
-// The dB scale beside a fader whose slider rectangle starts at sliderTop (392 high, 12 px indent).
-float faderY (float sliderTop, float dB)
+// The dB scale beside a fader: every mark sits where the knob's centre really lands at this tier.
+float faderMarkY (juce::Rectangle<int> fader, float dB)
 {
-    return sliderTop + 380.0f - (dB + 90.0f) / 90.0f * 368.0f;
+    const auto r = PanelDesign::scaled (fader, tier);
+    const auto centre = KnobTravel::verticalKnobCentre (r.getWidth(), r.getHeight(), tier, faderKnobHeight, (dB + 90.0f) / 90.0f);
+    return ((float) r.getY() + centre) / tier;
 }
 
-void faderTrack (juce::Graphics& g, float centreX, float sliderTop)
+void faderTrack (juce::Graphics& g, juce::Rectangle<int> fader)
 {
-    const auto top = faderY (sliderTop, 0.0f);
-    const auto bottom = faderY (sliderTop, -90.0f);
+    const auto centreX = onPanel (fader).getCentreX();
+    const auto top = faderMarkY (fader, 0.0f);
+    const auto bottom = faderMarkY (fader, -90.0f);
 
     g.setColour (wellFill);
     g.fillRoundedRectangle (centreX - 4.0f, top - 6.0f, 8.0f, bottom - top + 12.0f, 4.0f);
@@ -82,36 +155,50 @@ void faderTrack (juce::Graphics& g, float centreX, float sliderTop)
     g.fillRect (centreX - 1.0f, top - 2.0f, 2.0f, bottom - top + 4.0f);
 }
 
-void faderScale (juce::Graphics& g, float tickX, float numberX, float sliderTop)
+void faderScale (juce::Graphics& g, juce::Rectangle<int> fader, float tickX, float numberX, float numberWidth)
 {
+    // The knob stands still over the last few dB at either end, so the marks there bunch up:
+    // a half-way tick is left out where it would crowd its numbered neighbour.
+    const auto regularStep = faderMarkY (fader, -45.0f) - faderMarkY (fader, -40.0f);
+
     for (int dB = 0; dB >= -90; dB -= 5)
     {
-        const auto y = faderY (sliderTop, (float) dB);
+        const auto y = faderMarkY (fader, (float) dB);
         const bool major = dB % 10 == 0;
-        g.setColour (dB == 0 ? orange : (major ? printGrey : dimGrey));
-        g.fillRect (tickX, y - 0.5f, major ? 7.0f : 4.0f, 1.0f);
 
+        if (! major && juce::jmin (y - faderMarkY (fader, (float) dB + 5.0f), faderMarkY (fader, (float) dB - 5.0f) - y) < regularStep * 0.6f)
+            continue;
+
+        const auto ink = dB == 0 ? orange : (major ? printGrey : dimGrey);
+        g.setColour (ink);
+        // Two picture pixels on whole rows either side of the knob's centre line, so they stay crisp.
+        g.fillRect (tickX, y - 1.0f / tier, major ? 7.0f : 4.0f, 2.0f / tier);
+
+        // The face's dotted zero reads as an eight at this size; the plain capital O reads as zero.
         if (major)
-        {
-            const auto text = dB == 0 ? juce::String ("0") : juce::String (dB);
-            print (g, text, { numberX, y - 6.0f, 30.0f, 12.0f }, 10.0f, dB == 0 ? orange : printGrey,
+            print (g, { juce::String (dB).replaceCharacter ('0', 'O').toRawUTF8() }, { numberX, y - 8.0f, numberWidth, 16.0f }, 10.0f, ink,
                    juce::Justification::centredLeft);
-        }
     }
 }
 
-void meterBezel (juce::Graphics& g, juce::Rectangle<float> meter)
+void meterBezel (juce::Graphics& g, juce::Rectangle<int> left, juce::Rectangle<int> right)
 {
+    const auto meter = onPanel (left).getUnion (onPanel (right));
     g.setColour (wellFill);
     g.fillRoundedRectangle (meter.expanded (3.0f), 3.0f);
     g.setColour (juce::Colours::white.withAlpha (0.07f));
     g.drawRoundedRectangle (meter.expanded (3.5f), 3.5f, 1.0f);
 }
 
-void panTrack (juce::Graphics& g, float sliderX, float sliderY)
+void panTrack (juce::Graphics& g, juce::Rectangle<int> pan)
 {
-    // The knob's centre travels over the slider less its 12 px indents.
-    const auto left = sliderX + 12.0f, right = sliderX + 104.0f, y = sliderY + 16.0f;
+    // The track runs between the knob's centres at the two ends of its travel at this tier.
+    const auto r = PanelDesign::scaled (pan, tier);
+    auto centreAt = [&] (double proportion)
+    { return ((float) r.getX() + KnobTravel::horizontalKnobCentre (r.getWidth(), r.getHeight(), tier, panKnobSize, proportion)) / tier; };
+
+    const auto left = centreAt (0.0), right = centreAt (1.0);
+    const auto y = ((float) r.getY() + (float) KnobTravel::scaledKnobSize (panKnobSize, tier) * 0.5f) / tier;
     g.setColour (wellFill);
     g.fillRoundedRectangle (left - 3.0f, y - 3.0f, right - left + 6.0f, 6.0f, 3.0f);
     g.setColour (juce::Colours::black);
@@ -119,13 +206,17 @@ void panTrack (juce::Graphics& g, float sliderX, float sliderY)
 
     for (int i = 0; i <= 10; ++i)
     {
+        if (tier < 0.6f && i % 5 != 0)
+            continue; // too close together to tell apart on the small panel
+
         const auto x = left + (right - left) * (float) i / 10.0f;
         g.setColour (i == 5 ? orange : dimGrey);
-        g.fillRect (x - 0.5f, y - (i % 5 == 0 ? 10.0f : 7.0f), 1.0f, i % 5 == 0 ? 4.0f : 2.0f);
+        g.fillRect (x - 0.5f / tier, y - (i % 5 == 0 ? 10.0f : 7.0f), 1.0f / tier, i % 5 == 0 ? 4.0f : 2.0f);
     }
 
-    print (g, "L", { sliderX - 3.0f, y - 15.0f, 12.0f, 10.0f }, 8.5f, dimGrey);
-    print (g, "R", { sliderX + 107.0f, y - 15.0f, 12.0f, 10.0f }, 8.5f, dimGrey);
+    const auto design = onPanel (pan);
+    print (g, "L", { design.getX(), y - 17.0f, 12.0f, 14.0f }, 8.5f, dimGrey);
+    print (g, "R", { design.getRight() - 12.0f, y - 17.0f, 12.0f, 14.0f }, 8.5f, dimGrey);
 }
 
 void brand (juce::Graphics& g, juce::Rectangle<float> area, float height)
@@ -191,26 +282,32 @@ void glyph (juce::Graphics& g, Glyph which, juce::Rectangle<float> r, juce::Colo
         case Glyph::muteAllAltA:
         case Glyph::muteAllAltB:
         {
-            // A loudspeaker struck through; the spares differ only in their mark.
-            juce::Path speaker;
-            speaker.startNewSubPath (centre.x - 10.0f, centre.y - 4.0f);
-            speaker.lineTo (centre.x - 5.0f, centre.y - 4.0f);
-            speaker.lineTo (centre.x + 2.0f, centre.y - 10.0f);
-            speaker.lineTo (centre.x + 2.0f, centre.y + 10.0f);
-            speaker.lineTo (centre.x - 5.0f, centre.y + 4.0f);
-            speaker.lineTo (centre.x - 10.0f, centre.y + 4.0f);
-            speaker.closeSubPath();
-            g.fillPath (speaker);
-            g.drawLine (centre.x + 5.0f, centre.y - 5.0f, centre.x + 12.0f, centre.y + 5.0f, 2.0f);
-            g.drawLine (centre.x + 12.0f, centre.y - 5.0f, centre.x + 5.0f, centre.y + 5.0f, 2.0f);
+            // A loudspeaker struck through above its mark; the spares differ only in the mark. On
+            // the small pictures the mark keeps a legible size and the loudspeaker gives way.
             const juce::String mark = which == Glyph::muteAll ? "ALL" : (which == Glyph::muteAllAltA ? "A" : "B");
-            g.setFont (font (7.5f));
-            g.drawText (mark, juce::Rectangle<float> (r.getX(), centre.y + 10.0f, r.getWidth(), 8.0f), juce::Justification::centred, false);
+            const auto markFont = font (legibleHeight (g, 9.0f)).withExtraKerningFactor (-0.04f);
+            const auto markArea = r.reduced (2.0f, 3.0f).removeFromBottom (markFont.getHeight());
+            const auto speakerArea = r.reduced (4.0f, 3.0f).withBottom (markArea.getY()).withSizeKeepingCentre (24.0f, juce::jmin (20.0f, markArea.getY() - r.getY() - 3.0f));
+
+            juce::Path speaker;
+            speaker.startNewSubPath (0.0f, 6.0f);
+            speaker.lineTo (5.0f, 6.0f);
+            speaker.lineTo (12.0f, 0.0f);
+            speaker.lineTo (12.0f, 20.0f);
+            speaker.lineTo (5.0f, 14.0f);
+            speaker.lineTo (0.0f, 14.0f);
+            speaker.closeSubPath();
+            speaker.addLineSegment ({ 15.0f, 5.0f, 22.0f, 15.0f }, 2.0f);
+            speaker.addLineSegment ({ 22.0f, 5.0f, 15.0f, 15.0f }, 2.0f);
+            speaker.setUsingNonZeroWinding (true);
+            g.fillPath (speaker, speaker.getTransformToScaleToFit (speakerArea, true));
+            g.setFont (markFont);
+            g.drawText (mark, markArea.expanded (8.0f, 0.0f), juce::Justification::centred, false);
             break;
         }
         case Glyph::phantom:
-            g.setFont (font (14.0f).withExtraKerningFactor (-0.04f));
-            g.drawText ("48V", r, juce::Justification::centred, false);
+            g.setFont (font (legibleHeight (g, 14.0f, 10.0f)).withExtraKerningFactor (-0.04f));
+            g.drawText ("48V", r.expanded (4.0f, 0.0f), juce::Justification::centred, false);
             break;
         case Glyph::phase:
             g.drawEllipse (juce::Rectangle<float> (16.0f, 16.0f).withCentre (centre), 2.2f);
@@ -301,6 +398,11 @@ void setTypeface (juce::Typeface::Ptr face)
     typeface = face;
 }
 
+void setMisfitReporter (std::function<void (const juce::String&)> report)
+{
+    misfitReporter = std::move (report);
+}
+
 void paintSquareButton (juce::Graphics& g, juce::Rectangle<float> frame, Glyph which, bool on)
 {
     const auto accent = accentFor (which);
@@ -312,8 +414,8 @@ void paintMonitorButton (juce::Graphics& g, juce::Rectangle<float> frame, bool o
 {
     const auto body = keyCap (g, frame.reduced (3.0f), on, turquoise, 5.0f);
     g.setColour (glyphColour (on, turquoise));
-    g.setFont (font (12.0f));
-    g.drawText ("MON", body, juce::Justification::centred, false);
+    g.setFont (font (legibleHeight (g, 12.0f)));
+    g.drawText ("MON", body.expanded (4.0f, 0.0f), juce::Justification::centred, false);
 }
 
 void paintMonoStereoButton (juce::Graphics& g, juce::Rectangle<float> frame, bool stereo, bool on)
@@ -322,18 +424,24 @@ void paintMonoStereoButton (juce::Graphics& g, juce::Rectangle<float> frame, boo
     const auto c = glyphColour (on, turquoise);
     g.setColour (c);
 
+    // The word keeps a legible size; the rings above it shrink into what is left.
+    const auto wordFont = font (legibleHeight (g, 8.0f)).withExtraKerningFactor (-0.04f);
+    const auto wordArea = body.reduced (1.0f, 3.0f).removeFromBottom (wordFont.getHeight());
+    const auto ring = juce::jmin (14.0f, wordArea.getY() - body.getY() - 4.0f);
+    const auto ringCentre = juce::Point<float> (body.getCentreX(), (body.getY() + wordArea.getY()) * 0.5f);
+
     if (stereo)
     {
-        g.drawEllipse (juce::Rectangle<float> (14.0f, 14.0f).withCentre (body.getCentre().translated (-4.0f, -3.0f)), 2.0f);
-        g.drawEllipse (juce::Rectangle<float> (14.0f, 14.0f).withCentre (body.getCentre().translated (4.0f, -3.0f)), 2.0f);
+        g.drawEllipse (juce::Rectangle<float> (ring, ring).withCentre (ringCentre.translated (-ring * 0.3f, 0.0f)), 2.0f);
+        g.drawEllipse (juce::Rectangle<float> (ring, ring).withCentre (ringCentre.translated (ring * 0.3f, 0.0f)), 2.0f);
     }
     else
     {
-        g.drawEllipse (juce::Rectangle<float> (14.0f, 14.0f).withCentre (body.getCentre().translated (0.0f, -3.0f)), 2.0f);
+        g.drawEllipse (juce::Rectangle<float> (ring, ring).withCentre (ringCentre), 2.0f);
     }
 
-    g.setFont (font (7.5f));
-    g.drawText (stereo ? "ST" : "MONO", body.withTrimmedTop (26.0f), juce::Justification::centred, false);
+    g.setFont (wordFont);
+    g.drawText (stereo ? "ST" : "MONO", wordArea.expanded (6.0f, 0.0f), juce::Justification::centred, false);
 }
 
 void paintSnapshotButton (juce::Graphics& g, juce::Rectangle<float> frame, bool on)
@@ -463,19 +571,22 @@ void paintMeterStrip (juce::Graphics& g)
 //==============================================================================
 void paintPanelFace (juce::Graphics& g, float tierScale)
 {
-    legibilityBoost = tierScale < 0.6f ? 1.3f : (tierScale < 0.9f ? 1.1f : 1.0f);
+    using namespace PanelDesign;
+    tier = tierScale;
+    const bool small = tierScale < 0.6f;
 
     g.setGradientFill (juce::ColourGradient (panelTop, 0.0f, 0.0f, panelBottom, 0.0f, 1360.0f, false));
     g.fillRect (0.0f, 0.0f, designWidth, 1360.0f);
 
-    // Top bar: maker, model and the settings key.
+    // Top bar: maker, model and the settings key. The words stay clear of the update button's place.
     g.setColour (juce::Colours::black.withAlpha (0.35f));
     g.fillRect (0.0f, 0.0f, designWidth, 58.0f);
     g.setColour (sectionEdge);
     g.drawHorizontalLine (58, 0.0f, designWidth);
     brand (g, { 12.0f, 8.0f, 150.0f, 40.0f }, 26.0f);
-    print (g, "USB AUDIO INTERFACE", { 168.0f, 18.0f, 150.0f, 20.0f }, 9.0f, printGrey, juce::Justification::centredLeft, 0.05f);
-    well (g, { 444.0f, 4.0f, 48.0f, 48.0f });
+    print (g, { "USB AUDIO INTERFACE", "USB AUDIO", "" }, { 166.0f, 14.0f, 104.0f, 28.0f }, 9.0f, printGrey,
+           juce::Justification::centredLeft, 0.05f);
+    well (g, settingsButton);
 
     // Input section: three strips, In 1, In 2 and the playback pair.
     const char* stripNames[] = { "IN 1", "IN 2", "DAW 1/2" };
@@ -484,83 +595,87 @@ void paintPanelFace (juce::Graphics& g, float tierScale)
     {
         const auto x = (float) strip * 124.0f;
         section (g, { x + 2.0f, 66.0f, 120.0f, 644.0f });
-        header (g, stripNames[strip], { x + 2.0f, 72.0f, 120.0f, 28.0f }, turquoise);
+        header (g, stripNames[strip], { x + 2.0f, 70.0f, 120.0f, 30.0f }, turquoise);
         g.setColour (turquoise.withAlpha (0.5f));
         g.fillRect (x + 40.0f, 100.0f, 44.0f, 1.5f);
 
         if (strip < 2)
         {
             // The input-type box draws only its text and arrow: print its field here.
-            const juce::Rectangle<float> box (x + 8.0f, 148.0f, 108.0f, 33.0f);
+            const auto box = onPanel (inputTypeBoxes[strip]);
             g.setColour (wellFill);
             g.fillRoundedRectangle (box, 4.0f);
             g.setColour (turquoise.withAlpha (0.35f));
             g.drawRoundedRectangle (box.reduced (0.5f), 4.0f, 1.0f);
-            print (g, "INPUT", { x + 8.0f, 110.0f, 108.0f, 34.0f }, 9.5f, dimGrey, juce::Justification::centred, 0.1f);
+            print (g, { "INPUT" }, { x + 8.0f, 106.0f, 108.0f, 40.0f }, 10.0f, dimGrey, juce::Justification::centred, 0.1f);
 
-            well (g, { x + 4.0f, 184.0f, 48.0f, 48.0f });
-            well (g, { x + 72.0f, 184.0f, 48.0f, 48.0f });
+            well (g, phantomButtons[strip]);
+            well (g, phaseButtons[strip]);
         }
         else
         {
-            print (g, "PLAYBACK", { x + 8.0f, 148.0f, 108.0f, 33.0f }, 11.0f, dimGrey, juce::Justification::centred, 0.1f);
-            print (g, "FROM COMPUTER", { x + 8.0f, 184.0f, 108.0f, 30.0f }, 8.5f, dimGrey, juce::Justification::centred, 0.05f);
+            print (g, { "PLAYBACK" }, { x + 8.0f, 140.0f, 108.0f, 40.0f }, 11.0f, dimGrey, juce::Justification::centred, 0.1f);
+            print (g, { "FROM COMPUTER", "FROM\nCOMPUTER" }, { x + 8.0f, 180.0f, 108.0f, 48.0f }, 9.0f, dimGrey,
+                   juce::Justification::centred, 0.05f);
         }
 
-        panTrack (g, x + 4.0f, 232.0f);
-        faderTrack (g, x + 28.0f, 264.0f);
-        faderScale (g, x + 50.0f, strip < 2 ? x + 86.0f : x + 84.0f, 264.0f);
-        well (g, { x + 4.0f, 656.0f, 48.0f, 48.0f });
-        print (g, strip < 2 ? "PAN" : "BAL", { x + 56.0f, 656.0f, 60.0f, 48.0f }, 10.0f, dimGrey, juce::Justification::centred, 0.1f);
+        panTrack (g, inputPans[strip]);
+        faderTrack (g, inputFaders[strip]);
+        faderScale (g, inputFaders[strip], strip < 2 ? x + 50.0f : 298.0f, x + (strip < 2 ? 86.0f : 84.0f), strip < 2 ? 34.0f : 36.0f);
+        well (g, inputMutes[strip]);
+        print (g, { strip < 2 ? "PAN" : "BAL" }, { x + 56.0f, 656.0f, 60.0f, 48.0f }, 10.0f, dimGrey, juce::Justification::centred, 0.1f);
     }
 
-    // The free column beside the input strips: a key to the buttons and the meters.
+    meterBezel (g, inputMeters[0], inputMeters[0]);
+    meterBezel (g, inputMeters[1], inputMeters[1]);
+    meterBezel (g, inputMeters[2], inputMeters[3]);
+
+    // The free column beside the input strips: a key to the buttons and the meters. The small
+    // pictures draw the keys larger, so that the glyphs and words in them stay legible.
     {
         section (g, { 374.0f, 66.0f, 120.0f, 644.0f });
-        header (g, "KEY", { 374.0f, 72.0f, 120.0f, 28.0f }, turquoise);
+        header (g, "KEY", { 374.0f, 70.0f, 120.0f, 30.0f }, turquoise);
         g.setColour (turquoise.withAlpha (0.5f));
         g.fillRect (412.0f, 100.0f, 44.0f, 1.5f);
 
         const std::pair<Glyph, const char*> keys[] = { { Glyph::phantom, "48 V" }, { Glyph::phase, "PHASE" }, { Glyph::mute, "MUTE" },
                                                        { Glyph::solo, "SOLO" }, { Glyph::target, "SEND TO" }, { Glyph::muteAll, "ALL OFF" },
                                                        { Glyph::midi, "MIDI" } };
-        auto y = 116.0f;
+        const auto keyScale = small ? 0.85f : 0.7f;
+        const auto legendX = 380.0f + 48.0f * keyScale + 2.0f;
+        auto y = 112.0f;
 
         for (auto& [which, text] : keys)
         {
             {
                 juce::Graphics::ScopedSaveState state (g);
-                g.addTransform (juce::AffineTransform::scale (0.7f).translated (380.0f, y));
+                g.addTransform (juce::AffineTransform::scale (keyScale).translated (380.0f, y));
                 paintSquareButton (g, { 0.0f, 0.0f, 48.0f, 48.0f }, which, false);
             }
 
-            print (g, text, { 418.0f, y, 72.0f, 34.0f }, 10.0f, printGrey, juce::Justification::centredLeft, 0.06f);
+            print (g, { text }, { legendX, y, 492.0f - legendX, 48.0f * keyScale }, 10.0f, printGrey, juce::Justification::centredLeft, 0.04f);
             y += 44.0f;
         }
 
         // Meter colours: where the bar turns yellow and red.
-        print (g, "METERS", { 374.0f, y + 4.0f, 120.0f, 20.0f }, 10.0f, turquoise, juce::Justification::centred, 0.1f);
-        const juce::Rectangle<float> bar (388.0f, y + 30.0f, 8.0f, 180.0f);
+        print (g, { "METERS" }, { 374.0f, y + 2.0f, 120.0f, 24.0f }, 10.0f, turquoise, juce::Justification::centred, 0.1f);
+        const juce::Rectangle<float> bar (386.0f, y + 34.0f, 8.0f, 180.0f);
         juce::ColourGradient meterColours (juce::Colours::green, 0.0f, bar.getBottom(), juce::Colours::red, 0.0f, bar.getY(), false);
         meterColours.addColour (0.8, juce::Colours::yellow);
         g.setGradientFill (meterColours);
         g.fillRect (bar);
         g.setColour (juce::Colours::black);
         g.drawRect (bar, 1.0f);
-        print (g, "FULL SCALE", { 402.0f, bar.getY() - 6.0f, 90.0f, 12.0f }, 9.0f, printGrey, juce::Justification::centredLeft);
-        print (g, "HOT", { 402.0f, bar.getY() + bar.getHeight() * 0.2f - 6.0f, 90.0f, 12.0f }, 9.0f, printGrey, juce::Justification::centredLeft);
-        print (g, "SIGNAL", { 402.0f, bar.getBottom() - 18.0f, 90.0f, 12.0f }, 9.0f, printGrey, juce::Justification::centredLeft);
+        print (g, { "FULL SCALE", "FULL" }, { 398.0f, bar.getY() - 8.0f, 94.0f, 16.0f }, 9.0f, printGrey, juce::Justification::centredLeft);
+        print (g, { "HOT" }, { 398.0f, bar.getY() + bar.getHeight() * 0.2f - 8.0f, 94.0f, 16.0f }, 9.0f, printGrey, juce::Justification::centredLeft);
+        print (g, { "SIGNAL" }, { 398.0f, bar.getBottom() - 20.0f, 94.0f, 16.0f }, 9.0f, printGrey, juce::Justification::centredLeft);
     }
-
-    meterBezel (g, { 72.0f, 268.0f, 8.0f, 380.0f });
-    meterBezel (g, { 196.0f, 268.0f, 8.0f, 380.0f });
-    meterBezel (g, { 308.0f, 268.0f, 20.0f, 380.0f });
 
     // Middle band: mute-all on the left, the two output selectors on the right.
     section (g, { 2.0f, 714.0f, 244.0f, 52.0f });
-    print (g, "MUTE ALL", { 10.0f, 714.0f, 86.0f, 52.0f }, 11.0f, printGrey, juce::Justification::centredLeft, 0.08f);
-    well (g, { 100.0f, 716.0f, 48.0f, 48.0f });
-    print (g, "INPUTS", { 152.0f, 714.0f, 90.0f, 52.0f }, 9.0f, dimGrey, juce::Justification::centred, 0.08f);
+    print (g, { "MUTE ALL", "MUTE\nALL" }, { 8.0f, 714.0f, 90.0f, 52.0f }, 11.0f, printGrey, juce::Justification::centred, 0.08f);
+    well (g, muteAllButton);
+    print (g, { "INPUTS" }, { 150.0f, 714.0f, 94.0f, 52.0f }, 9.0f, dimGrey, juce::Justification::centred, 0.08f);
 
     const char* outputNames[] = { "OUT 1/2", "HP 1" };
 
@@ -568,25 +683,25 @@ void paintPanelFace (juce::Graphics& g, float tierScale)
     {
         const auto x = 248.0f + (float) strip * 124.0f;
         section (g, { x + 2.0f, 714.0f, 120.0f, 642.0f });
-        header (g, outputNames[strip], { x + 6.0f, 718.0f, 66.0f, 20.0f }, orange);
-        print (g, "SEND TO", { x + 6.0f, 738.0f, 66.0f, 20.0f }, 8.5f, dimGrey, juce::Justification::centred, 0.08f);
-        well (g, { x + 72.0f, 716.0f, 48.0f, 48.0f });
+        print (g, { outputNames[strip] }, { x + 4.0f, 716.0f, 68.0f, 24.0f }, 13.0f, orange, juce::Justification::centred, 0.0f);
+        print (g, { "SEND TO", "SEND" }, { x + 4.0f, 740.0f, 68.0f, 22.0f }, 8.5f, dimGrey, juce::Justification::centred, 0.0f);
+        well (g, targetButtons[strip]);
 
         // Screen behind the routing overview.
-        const juce::Rectangle<float> screen (x + 20.0f - 4.0f, 780.0f, 102.0f, 100.0f);
+        const auto screen = onPanel (miniMixers[strip]).expanded (4.0f);
         g.setColour (juce::Colour (0xff0d1213));
         g.fillRoundedRectangle (screen, 5.0f);
         g.setColour (turquoise.withAlpha (0.25f));
         g.drawRoundedRectangle (screen.reduced (0.5f), 5.0f, 1.0f);
 
-        panTrack (g, x + 4.0f, 884.0f);
-        well (g, { x + 4.0f, 1308.0f, 48.0f, 48.0f });
-        well (g, { x + 72.0f, 1308.0f, 48.0f, 48.0f });
+        panTrack (g, outputPans[strip]);
+        well (g, outputMutes[strip]);
+        well (g, outputSolos[strip]);
     }
 
-    faderTrack (g, 276.0f, 916.0f);
-    faderScale (g, 298.0f, 334.0f, 916.0f);
-    meterBezel (g, { 308.0f, 920.0f, 20.0f, 380.0f });
+    faderTrack (g, outputFader);
+    faderScale (g, outputFader, 298.0f, 334.0f, 34.0f);
+    meterBezel (g, outputMeters[0], outputMeters[1]);
 
     // The headphone strip has no fader: a printed headphone instead.
     {
@@ -598,43 +713,42 @@ void paintPanelFace (juce::Graphics& g, float tierScale)
         g.strokePath (band, juce::PathStrokeType (5.0f, juce::PathStrokeType::curved, juce::PathStrokeType::rounded));
         g.fillRoundedRectangle (c.x - 40.0f, c.y - 4.0f, 14.0f, 30.0f, 5.0f);
         g.fillRoundedRectangle (c.x + 26.0f, c.y - 4.0f, 14.0f, 30.0f, 5.0f);
-        print (g, "LEVEL SET", { 380.0f, 1150.0f, 108.0f, 16.0f }, 9.0f, dimGrey, juce::Justification::centred, 0.08f);
-        print (g, "ON THE UNIT", { 380.0f, 1166.0f, 108.0f, 16.0f }, 9.0f, dimGrey, juce::Justification::centred, 0.08f);
+        print (g, { "LEVEL SET\nON THE UNIT", "LEVEL\nON UNIT" }, { 378.0f, 1144.0f, 112.0f, 44.0f }, 9.0f, dimGrey,
+               juce::Justification::centred, 0.04f);
     }
 
     // Snapshots.
     section (g, { 2.0f, 776.0f, 244.0f, 284.0f });
-    header (g, "SNAPSHOTS", { 12.0f, 786.0f, 224.0f, 22.0f }, turquoise);
+    header (g, "SNAPSHOTS", { 12.0f, 782.0f, 224.0f, 28.0f }, turquoise);
     g.setColour (turquoise.withAlpha (0.5f));
     g.fillRect (92.0f, 810.0f, 64.0f, 1.5f);
-    print (g, "CLICK A SLOT TO RECALL IT", { 12.0f, 818.0f, 224.0f, 14.0f }, 8.5f, dimGrey, juce::Justification::centred, 0.06f);
-    print (g, "PENCIL: NAME AND SAVE", { 12.0f, 834.0f, 224.0f, 14.0f }, 8.5f, dimGrey, juce::Justification::centred, 0.06f);
+    print (g, { "CLICK A SLOT TO RECALL IT\nPENCIL: NAME AND SAVE", "CLICK: RECALL\nPENCIL: SAVE" }, { 8.0f, 814.0f, 232.0f, 48.0f },
+           8.5f, dimGrey, juce::Justification::centred, 0.02f);
 
     for (int slot = 0; slot < 4; ++slot)
     {
-        const auto y = 868.0f + 48.0f * (float) slot;
+        const auto r = onPanel (snapshotButtons[slot]).getUnion (onPanel (snapshotEditButtons[slot]));
         g.setColour (wellFill);
-        g.fillRoundedRectangle (10.0f, y - 1.0f, 228.0f, 38.0f, 6.0f);
+        g.fillRoundedRectangle (r.expanded (2.0f, 1.0f), 6.0f);
         g.setColour (juce::Colours::white.withAlpha (0.05f));
-        g.drawRoundedRectangle (10.0f, y - 1.5f, 228.0f, 39.0f, 6.0f, 1.0f);
+        g.drawRoundedRectangle (r.expanded (2.0f, 1.5f), 6.0f, 1.0f);
     }
-
 
     // MIDI.
     section (g, { 2.0f, 1260.0f, 244.0f, 96.0f });
-    header (g, "MIDI", { 10.0f, 1264.0f, 60.0f, 20.0f }, turquoise);
-    print (g, "IN", { 24.0f, 1326.0f, 56.0f, 20.0f }, 9.5f, printGrey);
-    print (g, "OUT", { 96.0f, 1326.0f, 56.0f, 20.0f }, 9.5f, printGrey);
-    well (g, { 40.0f, 1300.0f, 24.0f, 24.0f });
-    well (g, { 112.0f, 1300.0f, 24.0f, 24.0f });
-    well (g, { 172.0f, 1288.0f, 48.0f, 48.0f });
+    header (g, "MIDI", { 8.0f, 1262.0f, 64.0f, 24.0f }, turquoise);
+    print (g, { "IN" }, { 24.0f, 1326.0f, 56.0f, 24.0f }, 9.5f, printGrey);
+    print (g, { "OUT" }, { 96.0f, 1326.0f, 56.0f, 24.0f }, 9.5f, printGrey);
+    well (g, midiLeds[0]);
+    well (g, midiLeds[1]);
+    well (g, midiButton);
 
     // Spare plate between snapshots and MIDI.
     section (g, { 2.0f, 1066.0f, 244.0f, 188.0f });
     brand (g, { 12.0f, 1120.0f, 224.0f, 56.0f }, 34.0f);
-    print (g, "DESKTOP CONTROL", { 12.0f, 1176.0f, 224.0f, 18.0f }, 10.0f, dimGrey, juce::Justification::centred, 0.15f);
+    print (g, { "DESKTOP CONTROL" }, { 12.0f, 1176.0f, 224.0f, 22.0f }, 10.0f, dimGrey, juce::Justification::centred, 0.15f);
 
-    legibilityBoost = 1.0f;
+    tier = 1.0f;
 }
 
 void paintInitialBackground (juce::Graphics& g)

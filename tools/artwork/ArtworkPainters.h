@@ -2,6 +2,8 @@
 
 #include <juce_graphics/juce_graphics.h>
 
+#include <functional>
+
 /** Vector drawings of every picture of the panel, in design pixels.
 
     Each painter draws into a Graphics context whose transform already scales design pixels to the
@@ -12,6 +14,12 @@ namespace ArtworkPainters
 {
     /** The face used for every printed label (the panel's own embedded font). */
     void setTypeface (juce::Typeface::Ptr face);
+
+    /** Design sizes of the fader knob (44 x 80) and the pan knob (32 x 32). */
+    constexpr int faderKnobWidth = 44, faderKnobHeight = 80, panKnobSize = 32;
+
+    /** Reports print that could not be set at a legible size (the generator lists it). */
+    void setMisfitReporter (std::function<void (const juce::String&)> report);
 
     /** The accent colours of the panel. */
     const juce::Colour turquoise { 0xff40e0d0 };

@@ -4,11 +4,12 @@
     rectangle and some controls switched on, and below them every embedded picture at its own size
     with a sample of the embedded font.
 
-    Usage: talvo_contact_sheet <output.png> [x y w h]
+    Usage: talvo_contact_sheet <output.png> [x y w h [zoom]]
     (run under xvfb-run on a machine without a display; the optional rectangle writes only that
-    part of the sheet, for a close look)
+    part of the sheet, for a close look, enlarged by zoom without smoothing)
 */
 
+#include "PanelDesign.h"
 #include "resources/ArtworkFrames.h"
 #include "resources/OVKBIN.h"
 #include "widgets/OVKLabel.h"
@@ -48,20 +49,22 @@ struct ButtonGroup
 
 std::vector<ButtonGroup> buttonGroups()
 {
+    using namespace PanelDesign;
+
     return {
-        { TALVO_RESOURCE (50, "midi"), TALVO_RESOURCE (4, ""), TALVO_RESOURCE (27, ""), { 48, 48 }, { { 172, 1288, 48, 48 } }, { false } },
-        { TALVO_RESOURCE (57, "mute all"), TALVO_RESOURCE (10, ""), TALVO_RESOURCE (33, ""), { 48, 48 }, { { 100, 716, 48, 48 } }, { true } },
-        { TALVO_RESOURCE (49, "48V"), TALVO_RESOURCE (3, ""), TALVO_RESOURCE (26, ""), { 48, 48 }, { { 4, 184, 48, 48 }, { 130, 184, 48, 48 } }, { true, false } },
-        { TALVO_RESOURCE (60, "phase"), TALVO_RESOURCE (13, ""), TALVO_RESOURCE (36, ""), { 48, 48 }, { { 72, 184, 48, 48 }, { 196, 184, 48, 48 } }, { false, true } },
+        { TALVO_RESOURCE (50, "midi"), TALVO_RESOURCE (4, ""), TALVO_RESOURCE (27, ""), { 48, 48 }, { midiButton }, { false } },
+        { TALVO_RESOURCE (57, "mute all"), TALVO_RESOURCE (10, ""), TALVO_RESOURCE (33, ""), { 48, 48 }, { muteAllButton }, { true } },
+        { TALVO_RESOURCE (49, "48V"), TALVO_RESOURCE (3, ""), TALVO_RESOURCE (26, ""), { 48, 48 }, { phantomButtons[0], phantomButtons[1] }, { true, false } },
+        { TALVO_RESOURCE (60, "phase"), TALVO_RESOURCE (13, ""), TALVO_RESOURCE (36, ""), { 48, 48 }, { phaseButtons[0], phaseButtons[1] }, { false, true } },
         { TALVO_RESOURCE (58, "mute"), TALVO_RESOURCE (11, ""), TALVO_RESOURCE (34, ""), { 48, 48 },
-          { { 4, 656, 48, 48 }, { 128, 656, 48, 48 }, { 252, 656, 48, 48 }, { 252, 1308, 48, 48 }, { 376, 1308, 48, 48 } }, { false, true, false, false, true } },
-        { TALVO_RESOURCE (62, "solo"), TALVO_RESOURCE (15, ""), TALVO_RESOURCE (38, ""), { 48, 48 }, { { 320, 1308, 48, 48 }, { 444, 1308, 48, 48 } }, { true, false } },
-        { TALVO_RESOURCE (51, "target"), TALVO_RESOURCE (5, ""), TALVO_RESOURCE (28, ""), { 48, 48 }, { { 320, 716, 48, 48 }, { 444, 716, 48, 48 } }, { true, false } },
+          { inputMutes[0], inputMutes[1], inputMutes[2], outputMutes[0], outputMutes[1] }, { false, true, false, false, true } },
+        { TALVO_RESOURCE (62, "solo"), TALVO_RESOURCE (15, ""), TALVO_RESOURCE (38, ""), { 48, 48 }, { outputSolos[0], outputSolos[1] }, { true, false } },
+        { TALVO_RESOURCE (51, "target"), TALVO_RESOURCE (5, ""), TALVO_RESOURCE (28, ""), { 48, 48 }, { targetButtons[0], targetButtons[1] }, { true, false } },
         { TALVO_RESOURCE (53, "snapshot"), TALVO_RESOURCE (7, ""), TALVO_RESOURCE (30, ""), { 180, 36 },
-          { { 12, 868, 180, 36 }, { 12, 916, 180, 36 }, { 12, 964, 180, 36 }, { 12, 1012, 180, 36 } }, { false, true, false, false } },
+          { snapshotButtons[0], snapshotButtons[1], snapshotButtons[2], snapshotButtons[3] }, { false, true, false, false } },
         { TALVO_RESOURCE (52, "snapshot edit"), TALVO_RESOURCE (6, ""), TALVO_RESOURCE (29, ""), { 40, 36 },
-          { { 196, 868, 40, 36 }, { 196, 916, 40, 36 }, { 196, 964, 40, 36 }, { 196, 1012, 40, 36 } }, { false, false, true, false } },
-        { TALVO_RESOURCE (61, "settings"), TALVO_RESOURCE (14, ""), TALVO_RESOURCE (37, ""), { 48, 48 }, { { 444, 4, 48, 48 } }, { false } },
+          { snapshotEditButtons[0], snapshotEditButtons[1], snapshotEditButtons[2], snapshotEditButtons[3] }, { false, false, true, false } },
+        { TALVO_RESOURCE (61, "settings"), TALVO_RESOURCE (14, ""), TALVO_RESOURCE (37, ""), { 48, 48 }, { settingsButton }, { false } },
     };
 }
 
@@ -80,11 +83,8 @@ public:
         background = load (backgrounds[tierScale >= 1.0f ? 0 : (tierScale <= 0.5f ? 2 : 1)])
                          .rescaled (width, height, juce::Graphics::highResamplingQuality);
 
-        auto place = [s] (juce::Component& c, juce::Rectangle<int> r)
-        {
-            c.setBounds ((int) ((float) r.getX() * s), (int) ((float) r.getY() * s),
-                         (int) ((float) r.getWidth() * s), (int) ((float) r.getHeight() * s));
-        };
+        auto place = [s] (juce::Component& c, juce::Rectangle<int> r) { c.setBounds (PanelDesign::scaled (r, s)); };
+        using namespace PanelDesign;
 
         comboLookAndFeel.scale = s;
         faderLookAndFeel1.knobImage = load (TALVO_RESOURCE (64, ""));
@@ -113,7 +113,6 @@ public:
             }
         }
 
-        const int inputTypeX[] = { 8, 132 };
         const char* inputTypes[] = { "MIC", "LINE" };
 
         for (int i = 0; i < 2; ++i)
@@ -125,11 +124,11 @@ public:
             box->addItem ("INST", 1);
             box->setText (inputTypes[i], juce::dontSendNotification);
             addAndMakeVisible (box);
-            place (*box, { inputTypeX[i], 148, 108, 33 });
+            place (*box, inputTypeBoxes[i]);
         }
 
-        const std::pair<juce::Rectangle<int>, double> faders[] = { { { 8, 264, 40, 392 }, -20.0 }, { { 132, 264, 40, 392 }, -6.0 },
-                                                                     { { 256, 264, 40, 392 }, 0.0 }, { { 256, 916, 40, 392 }, -45.0 } };
+        const std::pair<juce::Rectangle<int>, double> faders[] = { { inputFaders[0], -20.0 }, { inputFaders[1], -6.0 },
+                                                                     { inputFaders[2], 0.0 }, { outputFader, -90.0 } };
 
         for (size_t i = 0; i < 4; ++i)
         {
@@ -141,9 +140,8 @@ public:
             place (*fader, faders[i].first);
         }
 
-        const std::pair<juce::Rectangle<int>, double> pans[] = { { { 4, 232, 116, 32 }, -0.5 }, { { 128, 232, 116, 32 }, 0.0 },
-                                                                   { { 252, 232, 116, 32 }, 0.3 }, { { 252, 884, 116, 32 }, 0.0 },
-                                                                   { { 376, 884, 116, 32 }, 1.0 } };
+        const std::pair<juce::Rectangle<int>, double> pans[] = { { inputPans[0], -0.5 }, { inputPans[1], -1.0 }, { inputPans[2], 0.3 },
+                                                                   { outputPans[0], 0.0 }, { outputPans[1], 1.0 } };
 
         for (auto& pan : pans)
         {
@@ -155,9 +153,9 @@ public:
             place (*slider, pan.first);
         }
 
-        const std::pair<juce::Rectangle<int>, std::int8_t> meters[] = { { { 72, 268, 8, 380 }, 70 }, { { 196, 268, 8, 380 }, 35 },
-                                                                         { { 308, 268, 8, 380 }, 90 }, { { 320, 268, 8, 380 }, 85 },
-                                                                         { { 308, 920, 8, 380 }, 90 }, { { 320, 920, 8, 380 }, 85 } };
+        const std::pair<juce::Rectangle<int>, std::int8_t> meters[] = { { inputMeters[0], 70 }, { inputMeters[1], 35 },
+                                                                         { inputMeters[2], 90 }, { inputMeters[3], 85 },
+                                                                         { outputMeters[0], 90 }, { outputMeters[1], 85 } };
 
         for (size_t i = 0; i < 6; ++i)
         {
@@ -170,7 +168,6 @@ public:
 
         double matrix[4][4] = { { 0.0, -90.0, 0.0, -90.0 }, { -90.0, 0.0, -90.0, 0.0 },
                                 { -12.0, -90.0, -90.0, -30.0 }, { -90.0, -90.0, -6.0, -90.0 } };
-        const int miniX[] = { 268, 388 };
 
         for (int i = 0; i < 2; ++i)
         {
@@ -178,13 +175,13 @@ public:
             mini->setLookAndFeel (&comboLookAndFeel);
             mini->setMiniMixerSliderValues (matrix, i == 0 ? 2 : 0, i == 0 ? 3 : 1);
             addAndMakeVisible (mini);
-            place (*mini, { miniX[i], 784, 94, 94 });
+            place (*mini, PanelDesign::miniMixers[i]);
         }
 
         addAndMakeVisible (led1);
         addAndMakeVisible (led2);
-        place (led1, { 40, 1300, 24, 24 });
-        place (led2, { 112, 1300, 24, 24 });
+        place (led1, midiLeds[0]);
+        place (led2, midiLeds[1]);
         led2.setSteadyState (true);
     }
 
@@ -242,9 +239,9 @@ std::vector<Resource> everyPicture()
 
 int main (int argc, char** argv)
 {
-    if (argc != 2 && argc != 6)
+    if (argc != 2 && argc != 6 && argc != 7)
     {
-        std::cerr << "usage: talvo_contact_sheet <output.png> [x y w h]\n";
+        std::cerr << "usage: talvo_contact_sheet <output.png> [x y w h [zoom]]\n";
         return 2;
     }
 
@@ -311,7 +308,7 @@ int main (int argc, char** argv)
 
     juce::Rectangle<int> area (0, 0, sheetWidth, juce::jmin (sheet.getHeight(), py + rowHeight + gap));
 
-    if (argc == 6)
+    if (argc >= 6)
         area = area.getIntersection ({ std::atoi (argv[2]), std::atoi (argv[3]), std::atoi (argv[4]), std::atoi (argv[5]) });
 
     const auto file = juce::File::getCurrentWorkingDirectory().getChildFile (argv[1]);
@@ -319,7 +316,10 @@ int main (int argc, char** argv)
     juce::FileOutputStream out (file);
     juce::PNGImageFormat png;
 
-    if (! out.openedOk() || ! png.writeImageToStream (sheet.getClippedImage (area), out))
+    const auto zoom = argc == 7 ? juce::jlimit (1, 8, std::atoi (argv[6])) : 1;
+    const auto part = sheet.getClippedImage (area).rescaled (area.getWidth() * zoom, area.getHeight() * zoom, juce::Graphics::lowResamplingQuality);
+
+    if (! out.openedOk() || ! png.writeImageToStream (part, out))
     {
         std::cerr << "cannot write " << file.getFullPathName() << "\n";
         return 1;

@@ -89,9 +89,9 @@ juce::Array<Picture> catalogue()
     }
 
     pictures.add ({ 71, "panelBackgroundInitial", 1.0f, 744, 1360, 1, Format::rgb, [] (auto& g, auto, int) { paintInitialBackground (g); } });
-    pictures.add ({ 64, "faderKnobImage1", 1.0f, 44, 80, 1, Format::argb, [] (auto& g, auto, int) { paintFaderKnob (g, turquoise); } });
-    pictures.add ({ 65, "faderKnobImage2", 1.0f, 44, 80, 1, Format::argb, [] (auto& g, auto, int) { paintFaderKnob (g, orange); } });
-    pictures.add ({ 66, "faderKnobImage3", 1.0f, 32, 32, 1, Format::argb, [] (auto& g, auto, int) { paintPanKnob (g); } });
+    pictures.add ({ 64, "faderKnobImage1", 1.0f, faderKnobWidth, faderKnobHeight, 1, Format::argb, [] (auto& g, auto, int) { paintFaderKnob (g, turquoise); } });
+    pictures.add ({ 65, "faderKnobImage2", 1.0f, faderKnobWidth, faderKnobHeight, 1, Format::argb, [] (auto& g, auto, int) { paintFaderKnob (g, orange); } });
+    pictures.add ({ 66, "faderKnobImage3", 1.0f, panKnobSize, panKnobSize, 1, Format::argb, [] (auto& g, auto, int) { paintPanKnob (g); } });
     pictures.add ({ 69, "meterStripImage", 1.0f, 8, 760, 1, Format::rgb, [] (auto& g, auto, int) { paintMeterStrip (g); } });
     pictures.add ({ 77, "aboutBackgroundImage", 1.0f, 514, 212, 1, Format::palette, [] (auto& g, auto, int) { paintAbout (g); } });
     pictures.add ({ 1, "spriteSheet1", 1.0f, 524, 442, 1, Format::palette, [] (auto& g, auto, int) { paintSpriteSheet (g, 1); } });
@@ -160,9 +160,13 @@ int main (int argc, char** argv)
         old.deleteFile();
 
     int written = 0;
+    juce::String current;
+    setMisfitReporter ([&current] (const juce::String& what) { std::cerr << "not legible in " << current << ": " << what << "\n"; });
 
     for (auto& picture : catalogue())
     {
+        current = picture.name;
+
         if (! write (picture, render (picture), folder))
         {
             std::cerr << "cannot write picture " << picture.number << "\n";
