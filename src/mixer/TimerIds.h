@@ -49,4 +49,5 @@ namespace TimerIntervals
     constexpr int muteAllOutputsDelay  = 1;     ///< after a click of the mute-all button
     constexpr int muteAllSourcesDelay  = 100;
     constexpr int outputFaderIdleAfterMuteAll = 150;
+    constexpr int outputFaderIdleAfterSend = 100; ///< after each output-strip send group
 }

@@ -230,6 +230,23 @@ void MainComponent::buildStripButtons()
     m_stripMuteButtons = { m_muteInButtons[0], m_muteInButtons[1], m_muteInButtons[2],
                            m_muteOutButtons[0], m_muteOutButtons[1] };
 
+    // The strips' sliders are built later: each action looks its controls up when it runs.
+    for (int strip = 0; strip < 2; ++strip)
+    {
+        m_muteInButtons[strip]->onClick = [this, strip] { sendInputStrip (strip); };
+        m_soloInButtons[strip]->onClick = [this, strip] { sendInputStrip (strip); };
+    }
+
+    m_muteInButtons[2]->onClick = [this]
+    {
+        sliderPBValueChanged (m_vSliders1[2], m_hSliders1[2], m_muteInButtons[2], m_soloInButtons[2],
+                              PlaybackSendOrder::muteClick);
+    };
+    m_muteOutButtons[0]->onClick = [this] { sliderOut34ValueChanged (m_vSliders2[0], m_hSliders2[0], m_muteOutButtons[0]); };
+    m_muteOutButtons[1]->onClick = [this] { sliderOutHP12ValueChanged (nullptr, m_hSliders2[1], m_muteOutButtons[1]); };
+    m_soloOutButtons[0]->onClick = [this] { soloOutChannels(); };
+    m_soloOutButtons[1]->onClick = [this] { soloOutChannels(); };
+
     const std::pair<juce::OwnedArray<juce::ImageButton>*, const char*> groups[] = {
         { &m_muteInButtons, "muteIn" }, { &m_muteOutButtons, "muteOut" },
         { &m_soloInButtons, "soloIn" }, { &m_soloOutButtons, "soloOut" }
@@ -257,6 +274,9 @@ void MainComponent::buildTargetAndSnapshotButtons()
         button->setName ("trg" + juce::String (i));
         addAndMakeVisible (button);
     }
+
+    m_trgButtons[0]->onClick = [this] { setTargetOutput (0); };
+    m_trgButtons[1]->onClick = [this] { setTargetOutput (1); };
 
     fillButtons (m_ssButtons, 4);
     fillButtons (m_sscButtons, 4);
@@ -311,10 +331,21 @@ void MainComponent::buildPanSliders()
         }
     };
 
+    const auto showPanText = [this] (double value) { return myValueToString (value); };
+
     configure (m_hSliders1, 3, "hSlider1-");
     m_hSliders1[0]->setValue (0.0, juce::dontSendNotification);
     m_hSliders1[1]->setValue (0.0, juce::dontSendNotification);
+    for (auto* slider : m_hSliders1)
+        slider->textFromValueFunction = showPanText;
+
     configure (m_hSliders2, 2, "hSlider2-");
+    for (auto* slider : m_hSliders2)
+        slider->textFromValueFunction = showPanText;
+
+    // The Out 1/2 fader is built later: the action looks it up when it runs.
+    m_hSliders2[0]->onValueChange = [this] { sliderOut34ValueChanged (m_vSliders2[0], m_hSliders2[0], m_muteOutButtons[0]); };
+    m_hSliders2[1]->onValueChange = [this] { sliderOutHP12ValueChanged (&m_faderHP1, m_hSliders2[1], m_muteOutButtons[1]); };
 }
 
 void MainComponent::buildFaders()
@@ -330,6 +361,19 @@ void MainComponent::buildFaders()
         fader->setName ("vSlider1-" + juce::String (i));
         fader->setRange (faderMinimum, faderMaximum, faderInterval);
         fader->setValue (-20.0, juce::dontSendNotification);
+    }
+
+    const auto sendPlaybackStrip = [this]
+    {
+        sliderPBValueChanged (m_vSliders1[2], m_hSliders1[2], m_muteInButtons[2], m_soloInButtons[2]);
+    };
+    m_vSliders1[2]->onValueChange = sendPlaybackStrip;
+    m_hSliders1[2]->onValueChange = sendPlaybackStrip;
+
+    for (int strip = 0; strip < 2; ++strip)
+    {
+        m_vSliders1[strip]->onValueChange = [this, strip] { sendInputStrip (strip); };
+        m_hSliders1[strip]->onValueChange = [this, strip] { sendInputStrip (strip); };
     }
 
     m_vSliders2.add (new TalvoVSlider());
@@ -353,6 +397,8 @@ void MainComponent::buildFaders()
 
     m_faderHP1.setRange (faderMinimum, faderMaximum, faderInterval);
     m_faderHP1.setValue (0.0, juce::dontSendNotification);
+
+    m_vSliders2[0]->onValueChange = [this] { sliderOut34ValueChanged (m_vSliders2[0], m_hSliders2[0], m_muteOutButtons[0]); };
 }
 
 void MainComponent::buildMeters()

@@ -4,6 +4,7 @@
 #include "device/MidiPortSystem.h"
 #include "device/RegisterDeviceCallBacksMac.h"
 #include "mixer/MixerModel.h"
+#include "mixer/StripSends.h"
 #include "widgets/OVKLabel.h"
 #include "widgets/PopupMenuLookAndFeel.h"
 #include "widgets/SliderLookAndFeel2.h"
@@ -212,6 +213,50 @@ public:
         caller's business.
     */
     void setFactoryDefaults();
+
+    //==============================================================================
+    // Channel-strip handlers (panel/MainComponentStrips.cpp)
+
+    /** An input strip (In 1, source 2; In 2, source 3): sends the source to both destinations of
+        every selected target with the levels of its fader and pan, then refreshes the mini mixers.
+        Called by the strip's fader, pan, mute and solo.
+    */
+    void sliderHWInValueChanged (juce::Slider* fader, juce::Slider* pan, unsigned char source,
+                                 juce::Button* muteButton, juce::Button* soloButton);
+
+    /** The playback strip: "DAW 1" to the left and "DAW 2" to the right destination of every
+        selected target, the crossed gains at the floor. A click on the strip's mute sends the
+        same four gains in the order of muteClick.
+    */
+    void sliderPBValueChanged (juce::Slider* fader, juce::Slider* balance,
+                               juce::Button* muteButton, juce::Button* soloButton,
+                               PlaybackSendOrder order = PlaybackSendOrder::faderOrBalance);
+
+    /** The Out 1/2 strip: stores and sends both outputs of target pair 0 with the strip's mute. */
+    void sliderOut34ValueChanged (juce::Slider* fader, juce::Slider* balance, juce::Button* muteButton);
+
+    /** The HP1 strip (no visible fader: a null or 0 dB level): the same for target pair 1. */
+    void sliderOutHP12ValueChanged (juce::Slider* fader, juce::Slider* balance, juce::Button* muteButton);
+
+    /** Both output solo buttons: a soloed strip sounds and the other is muted; with no solo on,
+        every output is sent muted and then with its own mute state. Stores nothing.
+    */
+    void soloOutChannels();
+
+    /** A target button: a plain click selects the target alone, an Option-click adds it with a
+        copy of the last selected target's mix. Then the target toggles, strips and mini mixers
+        follow and all 16 source levels are resent.
+    */
+    void setTargetOutput (int target);
+
+    /** The value bubble's text of a pan or balance slider ("Pan: 30% Right"). */
+    juce::String myValueToString (double value);
+
+    /** The In 1 (0) or In 2 (1) strip with its own controls: its source is strip + 2. */
+    void sendInputStrip (int strip);
+
+    /** Shows the gain matrix on the two mini mixers. */
+    void refreshMiniMixers();
 
     //==============================================================================
     OVKdBLabelLookAndFeel m_dBLabelLookAndFeel;
