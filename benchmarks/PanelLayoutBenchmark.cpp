@@ -5,27 +5,27 @@
 /** One layout pass of the whole panel (resized), as a window resize brings it. */
 namespace
 {
-    int heightForWidth (int width)
-    {
-        return width * PanelLayout::designHeight / PanelLayout::designWidth;
-    }
+int heightForWidth (int width)
+{
+    return width * PanelLayout::designHeight / PanelLayout::designWidth;
+}
 
-    /** Alternates the panel between two widths, one layout pass per iteration. */
-    void layOutBetween (benchmark::State& state, int widthA, int widthB)
-    {
-        DiscardingPorts ports;
-        MainComponent panel (ports);
-        panel.setSize (widthB, heightForWidth (widthB));
+/** Alternates the panel between two widths, one layout pass per iteration. */
+void layOutBetween (benchmark::State& state, int widthA, int widthB)
+{
+    DiscardingPorts ports;
+    MainComponent panel (ports);
+    panel.setSize (widthB, heightForWidth (widthB));
 
-        bool toA = true;
-        for (auto _ : state)
-        {
-            const auto width = toA ? widthA : widthB;
-            panel.setSize (width, heightForWidth (width));
-            toA = ! toA;
-        }
+    bool toA = true;
+    for (auto _ : state)
+    {
+        const auto width = toA ? widthA : widthB;
+        panel.setSize (width, heightForWidth (width));
+        toA = !toA;
     }
 }
+} // namespace
 
 // The same size again: pictures and background are kept, only the bounds are set.
 static void LayoutPassFullSizeUnchanged (benchmark::State& state)

@@ -4,22 +4,24 @@
 
 namespace
 {
-    const juce::Rectangle<int> okArea { 109, 166, 41, 23 };
-    const juce::Rectangle<int> linkArea { 59, 140, 138, 20 };
-    constexpr int versionTextWidth = 200;
-    constexpr int versionTextHeight = 20;
+const juce::Rectangle<int> okArea{109, 166, 41, 23};
+const juce::Rectangle<int> linkArea{59, 140, 138, 20};
+constexpr int versionTextWidth = 200;
+constexpr int versionTextHeight = 20;
 
-    const char* const makerWebAddress = "https://www.vantoraklang.example/";
+const char* const makerWebAddress = "https://www.vantoraklang.example/";
 
-    juce::Image blankImage (int width, int height)
-    {
-        return juce::Image (juce::Image::ARGB, width, height, true);
-    }
+juce::Image blankImage (int width, int height)
+{
+    return juce::Image (juce::Image::ARGB, width, height, true);
 }
+} // namespace
 
 AboutWindow::AboutWindow (const juce::String& text)
-    : okHotspot (std::make_unique<juce::ImageButton>()),
-      linkHotspot (std::make_unique<juce::HyperlinkButton> (juce::String(), juce::URL()))
+    : okHotspot (std::make_unique<juce::ImageButton>())
+    // The address is given at construction: the framework's URL assignment copies an empty block
+    // from a null pointer, which the undefined-behaviour sanitizer rejects.
+    , linkHotspot (std::make_unique<juce::HyperlinkButton> (juce::String(), juce::URL (makerWebAddress)))
 {
     versionText = text;
     setSize (0, 0);
@@ -38,7 +40,6 @@ AboutWindow::AboutWindow (const juce::String& text)
     okHotspot->addListener (this);
     addAndMakeVisible (okHotspot.get());
 
-    linkHotspot->setURL (juce::URL (makerWebAddress));
     linkHotspot->setBounds (linkArea);
     addAndMakeVisible (linkHotspot.get());
 }

@@ -27,7 +27,7 @@ public:
     static juce::DialogWindow* createDialog (AboutWindow* content);
 
     juce::String versionText;
-    juce::Point<int> versionPosition { 275, 186 };
+    juce::Point<int> versionPosition{275, 186};
     juce::Image backgroundImage;
     std::unique_ptr<juce::ImageButton> okHotspot;
     std::unique_ptr<juce::HyperlinkButton> linkHotspot;

@@ -5,38 +5,39 @@
 
 namespace
 {
-    using PanelArtwork::Picture;
-    using PanelLayout::Row;
+using PanelArtwork::Picture;
+using PanelLayout::Row;
 
-    template <typename Item>
-    juce::Array<juce::Component*> componentsOf (const juce::OwnedArray<Item>& items)
-    {
-        juce::Array<juce::Component*> components;
-        for (auto* item : items)
-            if (item != nullptr)
-                components.add (item);
-        return components;
-    }
-
-    template <typename Item>
-    juce::Array<juce::Component*> componentsOf (const juce::Array<Item*>& items)
-    {
-        juce::Array<juce::Component*> components;
-        for (auto* item : items)
-            if (item != nullptr)
-                components.add (item);
-        return components;
-    }
-
-    void setTwoFrameImages (const juce::Array<juce::Component*>& buttons, const juce::Image& picture,
-                            juce::Point<int> designFrame, float tierScale)
-    {
-        for (auto* component : buttons)
-            if (auto* button = dynamic_cast<juce::ImageButton*> (component))
-                ArtworkFrames::setTwoFrameImages (*button, picture, designFrame, tierScale);
-    }
+template <typename Item>
+juce::Array<juce::Component*> componentsOf (const juce::OwnedArray<Item>& items)
+{
+    juce::Array<juce::Component*> components;
+    for (auto* item : items)
+        if (item != nullptr)
+            components.add (item);
+    return components;
 }
 
+template <typename Item>
+juce::Array<juce::Component*> componentsOf (const juce::Array<Item*>& items)
+{
+    juce::Array<juce::Component*> components;
+    for (auto* item : items)
+        if (item != nullptr)
+            components.add (item);
+    return components;
+}
+
+void setTwoFrameImages (const juce::Array<juce::Component*>& buttons, const juce::Image& picture,
+                        juce::Point<int> designFrame, float tierScale)
+{
+    for (auto* component : buttons)
+        if (auto* button = dynamic_cast<juce::ImageButton*> (component))
+            ArtworkFrames::setTwoFrameImages (*button, picture, designFrame, tierScale);
+}
+} // namespace
+
+// clang-format off
 juce::Array<juce::Component*> MainComponent::componentsInRow (PanelLayout::Row row)
 {
     switch (row)
@@ -74,6 +75,7 @@ juce::Array<juce::Component*> MainComponent::componentsInRow (PanelLayout::Row r
 
     return {};
 }
+// clang-format on
 
 //==============================================================================
 void MainComponent::resized()
@@ -93,8 +95,8 @@ void MainComponent::resized()
         const auto components = componentsInRow (designRow.row);
         const auto bounds = PanelLayout::rowBounds (designRow.row, width);
 
-        for (int i = 0; i < components.size() && i < (int) bounds.size(); ++i)
-            components[i]->setBounds (bounds[(size_t) i]);
+        for (int i = 0; i < components.size() && i < (int)bounds.size(); ++i)
+            components[i]->setBounds (bounds[(size_t)i]);
     }
 
     // Pictures of other tiers, the spares and the first background stay decoded in the cache for
@@ -105,6 +107,12 @@ void MainComponent::resized()
 void MainComponent::updateBackground (const juce::Image& tierPicture)
 {
     const auto size = getLocalBounds();
+
+    if (size.isEmpty())
+    {
+        m_background = {};
+        return;
+    }
 
     // Rescaling with high quality is the costly part of a layout pass: only a new size or a new
     // tier does it.
@@ -128,16 +136,16 @@ void MainComponent::applyButtonPictures()
 
     setTwoFrameImages (componentsOf (m_monitorButtons), load (Picture::monitorButton), PanelArtwork::monitorFrame, scale);
 
-    setTwoFrameImages ({ &m_midiButton }, load (Picture::midiButton), buttonFrame, scale);
+    setTwoFrameImages ({&m_midiButton}, load (Picture::midiButton), buttonFrame, scale);
     load (Picture::ledSprite); // the lamps draw their own sprite
 
-    setTwoFrameImages ({ &m_muteAllButton }, load (Picture::routingButton), buttonFrame, scale);
+    setTwoFrameImages ({&m_muteAllButton}, load (Picture::routingButton), buttonFrame, scale);
     load (Picture::routingButtonAltA);
     load (Picture::routingButtonAltB);
 
     ArtworkFrames::setMonoStereoImages (m_mono12, m_stereo12, load (Picture::inputStripButton), scale);
-    setTwoFrameImages ({ &m_48V1, &m_48V2 }, load (Picture::phantomButton), buttonFrame, scale);
-    setTwoFrameImages ({ &m_phase1, &m_phase2 }, load (Picture::phaseButton), buttonFrame, scale);
+    setTwoFrameImages ({&m_48V1, &m_48V2}, load (Picture::phantomButton), buttonFrame, scale);
+    setTwoFrameImages ({&m_phase1, &m_phase2}, load (Picture::phaseButton), buttonFrame, scale);
 
     const auto mute = load (Picture::muteButton);
     setTwoFrameImages (componentsOf (m_muteInButtons), mute, buttonFrame, scale);
@@ -150,7 +158,7 @@ void MainComponent::applyButtonPictures()
     setTwoFrameImages (componentsOf (m_trgButtons), load (Picture::targetButton), buttonFrame, scale);
     setTwoFrameImages (componentsOf (m_ssButtons), load (Picture::snapshotButton), PanelArtwork::snapshotFrame, scale);
     setTwoFrameImages (componentsOf (m_sscButtons), load (Picture::snapshotEditButton), PanelArtwork::snapshotEditFrame, scale);
-    setTwoFrameImages ({ &m_settingsButton }, load (Picture::settingsButton), buttonFrame, scale);
+    setTwoFrameImages ({&m_settingsButton}, load (Picture::settingsButton), buttonFrame, scale);
 }
 
 //==============================================================================

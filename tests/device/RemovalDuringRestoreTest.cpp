@@ -9,12 +9,13 @@ TEST_F (PanelFixture, ARemovalInsideTheRestoreWindowKeepsThePanelWaitingAndSaves
 {
     giveOpenOutput ("out");
     panel->getUserSettings()->setValue ("vol22", -6.0); // what a restore would bring back
-    const auto storesMixerKeys = [this] { return panel->getUserSettings()->containsKey ("vol00"); };
+    const auto storesMixerKeys = [this]
+    { return panel->getUserSettings()->containsKey ("vol00"); };
 
     // Short intervals stand for the real 1500 and 130 ms; both are pending at the removal.
     panel->startTimer (restoreStateTimer, 40);
     panel->startTimer (stateRequestTimer, 20);
-    panel->startTimer (periodicSaveTimer, 10);  // still running from an earlier connection
+    panel->startTimer (periodicSaveTimer, 10); // still running from an earlier connection
 
     MainComponent::OnApiCallback (panel.get(), nullptr, deviceRemoved);
     EXPECT_FALSE (panel->isTimerRunning (restoreStateTimer));

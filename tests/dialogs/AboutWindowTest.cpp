@@ -34,7 +34,8 @@ TEST (AboutWindow, TheOkAreaEndsTheDialogsModalStateWithZero)
     EXPECT_EQ (content->getComponentAt (150, 170), content);
 
     std::optional<int> result;
-    dialog->enterModalState (false, juce::ModalCallbackFunction::create ([&result] (int r) { result = r; }));
+    dialog->enterModalState (false, juce::ModalCallbackFunction::create ([&result] (int r)
+                                                                         { result = r; }));
     ASSERT_TRUE (dialog->isCurrentlyModal());
 
     // Any other button of the content does nothing.
@@ -42,7 +43,7 @@ TEST (AboutWindow, TheOkAreaEndsTheDialogsModalStateWithZero)
     EXPECT_TRUE (dialog->isCurrentlyModal());
 
     content->okHotspot->triggerClick();
-    for (int i = 0; i < 100 && ! result.has_value(); ++i)
+    for (int i = 0; i < 100 && !result.has_value(); ++i)
         juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
 
     EXPECT_EQ (result, std::optional<int> (0));

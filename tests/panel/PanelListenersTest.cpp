@@ -12,7 +12,7 @@ protected:
     /** A click as the framework delivers it: the toggle flips, then listeners, then the action. */
     static void click (juce::Button& button)
     {
-        button.setToggleState (! button.getToggleState(), juce::sendNotificationSync);
+        button.setToggleState (!button.getToggleState(), juce::sendNotificationSync);
     }
 
     void turnOnMuteAll() { panel->m_muteAllButton.setToggleState (true, juce::dontSendNotification); }
@@ -48,9 +48,9 @@ TEST_F (PanelListeners, AStripMuteTurnsMuteAllOffWithoutItsActionOtherButtonsLea
 
     // Targets, snapshots, solos and phase are not mutes.
     turnOnMuteAll();
-    for (auto* other : { (juce::Button*) panel->m_trgButtons[1], (juce::Button*) panel->m_ssButtons[0],
-                         (juce::Button*) panel->m_sscButtons[2], (juce::Button*) panel->m_soloOutButtons[0],
-                         (juce::Button*) &panel->m_phase1, (juce::Button*) &panel->m_settingsButton })
+    for (auto* other : {(juce::Button*)panel->m_trgButtons[1], (juce::Button*)panel->m_ssButtons[0],
+                        (juce::Button*)panel->m_sscButtons[2], (juce::Button*)panel->m_soloOutButtons[0],
+                        (juce::Button*)&panel->m_phase1, (juce::Button*)&panel->m_settingsButton})
     {
         click (*other);
         EXPECT_TRUE (panel->m_muteAllButton.getToggleState()) << other->getName();
@@ -65,10 +65,15 @@ TEST_F (PanelListeners, AStripMuteTurnsMuteAllOffWithoutItsActionOtherButtonsLea
 TEST_F (PanelListeners, MovingAnyFaderOrPanClearsTheRecalledSnapshotButtonsSilentValuesDoNot)
 {
     juce::Array<juce::Slider*> sliders;
-    for (auto* s : panel->m_vSliders1) sliders.add (s);
-    for (auto* s : panel->m_vSliders2) if (s != nullptr) sliders.add (s);
-    for (auto* s : panel->m_hSliders1) sliders.add (s);
-    for (auto* s : panel->m_hSliders2) sliders.add (s);
+    for (auto* s : panel->m_vSliders1)
+        sliders.add (s);
+    for (auto* s : panel->m_vSliders2)
+        if (s != nullptr)
+            sliders.add (s);
+    for (auto* s : panel->m_hSliders1)
+        sliders.add (s);
+    for (auto* s : panel->m_hSliders2)
+        sliders.add (s);
     ASSERT_EQ (sliders.size(), 9);
 
     for (auto* slider : sliders)
