@@ -1,8 +1,12 @@
 #include <benchmark/benchmark.h>
-#include <juce_events/juce_events.h>
+#include <juce_gui_basics/juce_gui_basics.h>
 
 int main (int argc, char** argv)
 {
+    // Without a window manager (Xvfb) a window put on the desktop, such as the panel's hidden
+    // about box, ends the process with an X error unless no application instance can be created.
+    juce::JUCEApplicationBase::createInstance = []() -> juce::JUCEApplicationBase* { return nullptr; };
+
     juce::ScopedJuceInitialiser_GUI juceInitialiser;
     benchmark::Initialize (&argc, argv);
     if (benchmark::ReportUnrecognizedArguments (argc, argv))

@@ -69,6 +69,11 @@ void MainComponent::handleDeviceEvent (OVK_CallbackEvent event)
 
         case deviceRemoved:
         {
+            // A removal inside the restore window: the restore and the state request would
+            // otherwise enable the panel and mark a state restored with no interface there.
+            stopTimer (restoreStateTimer);
+            stopTimer (stateRequestTimer);
+
             m_mixer.versionRWA = 0;
             m_mixer.versionSTC = 0;
             stopTimer (firmwareCheckTimer);

@@ -2,6 +2,7 @@
 
 #include "panel/CommandLineSwitches.h"
 #include "panel/MainComponent.h"
+#include "panel/PanelLayout.h"
 
 namespace
 {
@@ -9,8 +10,8 @@ namespace
     constexpr const char* fullVersion = "1.1.0.0";
     constexpr int initExitCode = 4321;
 
-    constexpr int designWidth = 496;
-    constexpr int designHeight = 1360;
+    using PanelLayout::designWidth;
+    using PanelLayout::designHeight;
 
     MainComponent* panelOf (juce::DocumentWindow* window)
     {

@@ -2,6 +2,8 @@
 
 #include "device/RawUsbDeviceLayer.h"
 #include "mixer/SettingsFile.h"
+#include "panel/CommandLineSwitches.h"
+#include "panel/PanelArtwork.h"
 #include "resources/OVKBIN.h"
 
 #include <algorithm>
@@ -28,6 +30,15 @@ namespace
     {
         for (int i = 0; i < count; ++i)
             buttons.add (new juce::ImageButton());
+    }
+
+    /** The version as the application shows it; without an application object, the build's. */
+    juce::String applicationVersion()
+    {
+        if (auto* application = juce::JUCEApplicationBase::getInstance())
+            return application->getApplicationVersion();
+
+        return shownVersionOf (JUCE_APPLICATION_VERSION_STRING);
     }
 
     constexpr double faderMinimum = -90.0;
@@ -83,9 +94,11 @@ MainComponent::MainComponent (MidiPortSystem& ports)
     // The interface's own USB handle: one already plugged in is opened here.
     registerRawUsbNotifications();
 
+    buildAboutBox();
+
     updaterRunning = false;
 
-    m_background = resourceImage (OVKBIN::temp_binary_data_71, OVKBIN::temp_binary_data_71Size);
+    m_background = PanelArtwork::loadInitialBackground();
     setSize (m_background.getWidth(), m_background.getHeight());
 
     enableAllElements (false);
@@ -115,7 +128,20 @@ MainComponent::~MainComponent()
     releaseUSBDevice();
     releaseRawUsbNotifications();
 
+   #if JUCE_MAC
+    juce::MenuBarModel::setMacMainMenu (nullptr);
+   #endif
+
+    // The open settings dialog's content goes here, before the controls it reads.
+
+    m_routingDialog = nullptr;
+    m_routingWindow = nullptr;
+
     juce::PopupMenu::dismissAllActiveMenus();
+
+    // The dialog's hold on its content empties when the content goes first, so it is deleted once.
+    m_aboutWindow = nullptr;
+    m_aboutDialog = nullptr;
 
     if (applicationCommandManager == nullptr)
         applicationCommandManager = std::make_unique<juce::ApplicationCommandManager>();
@@ -141,6 +167,13 @@ MainComponent::~MainComponent()
 }
 
 //==============================================================================
+void MainComponent::buildAboutBox()
+{
+    const auto versionText = juce::String (JUCE_APPLICATION_NAME_STRING) + " v" + applicationVersion();
+    m_aboutWindow = std::make_unique<AboutWindow> (versionText);
+    m_aboutDialog.reset (AboutWindow::createDialog (m_aboutWindow.get()));
+}
+
 void MainComponent::buildMonitorAndMidiSection()
 {
     fillButtons (m_monitorButtons, 2);
@@ -434,24 +467,5 @@ void MainComponent::buildMiniMixers()
         std::fill (std::begin (mixer->stripValues), std::end (mixer->stripValues), mixer->minimumDb);
     }
 }
-
-//==============================================================================
-void MainComponent::paint (juce::Graphics& g)
-{
-    g.fillAll (juce::Colours::black);
-
-    if (m_elementsDisabled)
-    {
-        g.setColour (juce::Colours::white);
-        g.setFont (20.0f);
-        g.drawText ("Looking for Device", getLocalBounds(), juce::Justification::centred);
-    }
-}
-
-void MainComponent::resized() {}
-
-void MainComponent::buttonClicked (juce::Button*) {}
-
-void MainComponent::sliderValueChanged (juce::Slider*) {}
 
 void MainComponent::actionListenerCallback (const juce::String&) {}

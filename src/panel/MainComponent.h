@@ -3,8 +3,10 @@
 #include "device/MidiDeviceListEntry.h"
 #include "device/MidiPortSystem.h"
 #include "device/RegisterDeviceCallBacksMac.h"
+#include "dialogs/AboutWindow.h"
 #include "mixer/MixerModel.h"
 #include "mixer/StripSends.h"
+#include "panel/PanelLayout.h"
 #include "widgets/OVKLabel.h"
 #include "widgets/PopupMenuLookAndFeel.h"
 #include "widgets/SliderLookAndFeel2.h"
@@ -259,9 +261,42 @@ public:
     void refreshMiniMixers();
 
     //==============================================================================
+    // Layout and painting (panel/MainComponentLayout.cpp)
+
+    /** The controls that take the positions of one row of the layout table, in order; the empty
+        entries of a member array are skipped.
+    */
+    juce::Array<juce::Component*> componentsInRow (PanelLayout::Row row);
+
+    /** Makes m_background the tier's picture at the panel's size; rescales only for a new size or
+        a new tier.
+    */
+    void updateBackground (const juce::Image& tierPicture);
+
+    /** Cuts every button group's frames out of its picture of the current tier. */
+    void applyButtonPictures();
+
+    /** The artwork tier's scale chosen by the last layout: 1.0, 0.75 or 0.5. */
+    float m_uiScale = 1.0f;
+
+    /** The tier's background as decoded, which m_background was rescaled from. */
+    juce::Image m_tierBackground;
+
+    /** Builds the about box and its dialog window, hidden; nothing opens it. */
+    void buildAboutBox();
+
+    //==============================================================================
     OVKdBLabelLookAndFeel m_dBLabelLookAndFeel;
     juce::ApplicationProperties m_appProperties;
     std::unique_ptr<PopupMenuLookandFeel> m_menuBarLookAndFeel;
+
+    // Owned windows: two spares nothing uses, the routing dialogs nothing opens, the about box.
+    std::unique_ptr<juce::Component> m_spareWindow1, m_spareWindow2;
+    std::unique_ptr<juce::DocumentWindow> m_routingWindow;
+    std::unique_ptr<juce::DialogWindow> m_routingDialog;
+    std::unique_ptr<juce::DialogWindow> m_aboutDialog;
+    std::unique_ptr<AboutWindow> m_aboutWindow; ///< held by m_aboutDialog too; deleted first
+
     OvkSliderLookAndFeel2 m_thumbLookAndFeel;
     juce::TextEditor m_midiMonitorIn { "MIDI Monitor In" }, m_midiMonitorOut { "MIDI Monitor Out" };
 

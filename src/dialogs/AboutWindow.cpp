@@ -1,0 +1,90 @@
+#include "dialogs/AboutWindow.h"
+
+#include "resources/OVKBIN.h"
+
+namespace
+{
+const juce::Rectangle<int> okArea{109, 166, 41, 23};
+const juce::Rectangle<int> linkArea{59, 140, 138, 20};
+constexpr int versionTextWidth = 200;
+constexpr int versionTextHeight = 20;
+
+const char* const makerWebAddress = "https://www.vantoraklang.example/";
+
+juce::Image blankImage (int width, int height)
+{
+    return juce::Image (juce::Image::ARGB, width, height, true);
+}
+} // namespace
+
+AboutWindow::AboutWindow (const juce::String& text)
+    : okHotspot (std::make_unique<juce::ImageButton>())
+    // The address is given at construction: the framework's URL assignment copies an empty block
+    // from a null pointer, which the undefined-behaviour sanitizer rejects.
+    , linkHotspot (std::make_unique<juce::HyperlinkButton> (juce::String(), juce::URL (makerWebAddress)))
+{
+    versionText = text;
+    setSize (0, 0);
+
+    backgroundImage = juce::ImageCache::getFromMemory (OVKBIN::temp_binary_data_77, OVKBIN::temp_binary_data_77Size);
+    setSize (backgroundImage.getWidth(), backgroundImage.getHeight());
+
+    const auto normal = blankImage (okArea.getWidth(), okArea.getHeight());
+    const auto overAndDown = blankImage (okArea.getWidth(), okArea.getHeight());
+    okHotspot->setImages (true, true, true,
+                          normal, 1.0f, juce::Colours::transparentWhite,
+                          overAndDown, 1.0f, juce::Colours::transparentWhite,
+                          overAndDown, 1.0f, juce::Colours::transparentBlack);
+    okHotspot->setSize (normal.getWidth(), normal.getHeight());
+    okHotspot->setTopLeftPosition (okArea.getPosition());
+    okHotspot->addListener (this);
+    addAndMakeVisible (okHotspot.get());
+
+    linkHotspot->setBounds (linkArea);
+    addAndMakeVisible (linkHotspot.get());
+}
+
+AboutWindow::~AboutWindow()
+{
+    okHotspot->removeListener (this);
+    okHotspot = nullptr;
+    linkHotspot = nullptr;
+}
+
+void AboutWindow::paint (juce::Graphics& g)
+{
+    g.setColour (juce::Colours::grey);
+    g.drawRect (getLocalBounds().toFloat(), 1.0f);
+
+    if (backgroundImage.isValid())
+        g.drawImageAt (backgroundImage, 0, 0);
+
+    g.drawFittedText (versionText, versionPosition.x, versionPosition.y, versionTextWidth, versionTextHeight,
+                      juce::Justification::left, 1, 0.0f);
+}
+
+void AboutWindow::buttonClicked (juce::Button* button)
+{
+    if (button != okHotspot.get())
+        return;
+
+    if (auto* dialog = findParentComponentOfClass<juce::DialogWindow>())
+        dialog->exitModalState (0);
+}
+
+juce::DialogWindow* AboutWindow::createDialog (AboutWindow* content)
+{
+    juce::DialogWindow::LaunchOptions options;
+    options.dialogTitle = "About Talvo z3 Control";
+    options.content.setOwned (content);
+    options.escapeKeyTriggersCloseButton = true;
+    options.useNativeTitleBar = true;
+    options.resizable = false;
+
+    // The dialog fits itself around the content before it switches to the native title bar,
+    // whose frame differs; fit it again so the content keeps the picture's size.
+    const auto width = content->getWidth(), height = content->getHeight();
+    auto* dialog = options.create();
+    dialog->setContentComponentSize (width, height);
+    return dialog;
+}

@@ -1,0 +1,192 @@
+#include "panel/MainComponent.h"
+#include "panel/PanelArtwork.h"
+#include "panel/PanelLayout.h"
+#include "resources/ArtworkFrames.h"
+
+namespace
+{
+using PanelArtwork::Picture;
+using PanelLayout::Row;
+
+template <typename Item>
+juce::Array<juce::Component*> componentsOf (const juce::OwnedArray<Item>& items)
+{
+    juce::Array<juce::Component*> components;
+    for (auto* item : items)
+        if (item != nullptr)
+            components.add (item);
+    return components;
+}
+
+template <typename Item>
+juce::Array<juce::Component*> componentsOf (const juce::Array<Item*>& items)
+{
+    juce::Array<juce::Component*> components;
+    for (auto* item : items)
+        if (item != nullptr)
+            components.add (item);
+    return components;
+}
+
+void setTwoFrameImages (const juce::Array<juce::Component*>& buttons, const juce::Image& picture,
+                        juce::Point<int> designFrame, float tierScale)
+{
+    for (auto* component : buttons)
+        if (auto* button = dynamic_cast<juce::ImageButton*> (component))
+            ArtworkFrames::setTwoFrameImages (*button, picture, designFrame, tierScale);
+}
+} // namespace
+
+// clang-format off
+juce::Array<juce::Component*> MainComponent::componentsInRow (PanelLayout::Row row)
+{
+    switch (row)
+    {
+        case Row::monitorButtons:       return componentsOf (m_monitorButtons);
+        case Row::midiLed1:             return { &m_midiLed1 };
+        case Row::midiLed2:             return { &m_midiLed2 };
+        case Row::midiButton:           return { &m_midiButton };
+        case Row::muteAllButton:        return { &m_muteAllButton };
+        case Row::phantom1:             return { &m_48V1 };
+        case Row::phantom2:             return { &m_48V2 };
+        case Row::mono12:               return { &m_mono12 };
+        case Row::stereo12:             return { &m_stereo12 };
+        case Row::phase1:               return { &m_phase1 };
+        case Row::phase2:               return { &m_phase2 };
+        case Row::muteInButtons:        return componentsOf (m_muteInButtons);
+        case Row::soloInButtons:        return componentsOf (m_soloInButtons);
+        case Row::muteOutButtons:       return componentsOf (m_muteOutButtons);
+        case Row::soloOutButtons:       return componentsOf (m_soloOutButtons);
+        case Row::targetButtons:        return componentsOf (m_trgButtons);
+        case Row::snapshotButtons:      return componentsOf (m_ssButtons);
+        case Row::snapshotEditButtons:  return componentsOf (m_sscButtons);
+        case Row::settingsButton:       return { &m_settingsButton };
+        case Row::updateButton:         return { &m_updateButton };
+        case Row::inputTypeBoxes:       return componentsOf (m_inputTypeBoxes);
+        case Row::miniMixers:           return componentsOf (m_miniMixers);
+        case Row::inputPanSliders:      return componentsOf (m_hSliders1);
+        case Row::outputBalanceSliders: return componentsOf (m_hSliders2);
+        case Row::inputFaders:          return componentsOf (m_vSliders1);
+        case Row::outputFaders:         return componentsOf (m_vSliders2);
+        case Row::inputMeters:          return componentsOf (m_inputMeters);
+        case Row::playbackMeters:       return componentsOf (m_playbackMeters);
+        case Row::outputMeters:         return componentsOf (m_outputMeters);
+    }
+
+    return {};
+}
+// clang-format on
+
+//==============================================================================
+void MainComponent::resized()
+{
+    const auto width = getWidth();
+    const auto tier = PanelLayout::tierForWidth (width);
+    m_uiScale = PanelLayout::tierScale (tier);
+
+    updateBackground (PanelArtwork::loadPicture (Picture::panelBackground, tier));
+    applyButtonPictures();
+
+    const auto s = PanelLayout::layoutScale (width);
+    m_comboLookAndFeel.scale = s;
+
+    for (const auto& designRow : PanelLayout::designTable())
+    {
+        const auto components = componentsInRow (designRow.row);
+        const auto bounds = PanelLayout::rowBounds (designRow.row, width);
+
+        for (int i = 0; i < components.size() && i < (int)bounds.size(); ++i)
+            components[i]->setBounds (bounds[(size_t)i]);
+    }
+
+    // Pictures of other tiers, the spares and the first background stay decoded in the cache for
+    // a while unless let go; what is on screen holds its own reference and stays.
+    juce::ImageCache::releaseUnusedImages();
+}
+
+void MainComponent::updateBackground (const juce::Image& tierPicture)
+{
+    const auto size = getLocalBounds();
+
+    if (size.isEmpty())
+    {
+        m_background = {};
+        return;
+    }
+
+    // Rescaling with high quality is the costly part of a layout pass: only a new size or a new
+    // tier does it.
+    if (tierPicture == m_tierBackground && m_background.isValid() && m_background.getBounds() == size)
+        return;
+
+    m_tierBackground = tierPicture;
+    juce::Image copy (tierPicture);
+    m_background = copy.rescaled (size.getWidth(), size.getHeight(), juce::Graphics::highResamplingQuality);
+}
+
+void MainComponent::applyButtonPictures()
+{
+    const auto scale = m_uiScale;
+    const auto load = [tier = PanelLayout::tierForScale (scale)] (Picture picture)
+    {
+        return PanelArtwork::loadPicture (picture, tier);
+    };
+
+    using PanelArtwork::buttonFrame;
+
+    setTwoFrameImages (componentsOf (m_monitorButtons), load (Picture::monitorButton), PanelArtwork::monitorFrame, scale);
+
+    setTwoFrameImages ({&m_midiButton}, load (Picture::midiButton), buttonFrame, scale);
+    load (Picture::ledSprite); // the lamps draw their own sprite
+
+    setTwoFrameImages ({&m_muteAllButton}, load (Picture::routingButton), buttonFrame, scale);
+    load (Picture::routingButtonAltA);
+    load (Picture::routingButtonAltB);
+
+    ArtworkFrames::setMonoStereoImages (m_mono12, m_stereo12, load (Picture::inputStripButton), scale);
+    setTwoFrameImages ({&m_48V1, &m_48V2}, load (Picture::phantomButton), buttonFrame, scale);
+    setTwoFrameImages ({&m_phase1, &m_phase2}, load (Picture::phaseButton), buttonFrame, scale);
+
+    const auto mute = load (Picture::muteButton);
+    setTwoFrameImages (componentsOf (m_muteInButtons), mute, buttonFrame, scale);
+    setTwoFrameImages (componentsOf (m_muteOutButtons), mute, buttonFrame, scale);
+
+    const auto solo = load (Picture::soloButton);
+    setTwoFrameImages (componentsOf (m_soloInButtons), solo, buttonFrame, scale);
+    setTwoFrameImages (componentsOf (m_soloOutButtons), solo, buttonFrame, scale);
+
+    setTwoFrameImages (componentsOf (m_trgButtons), load (Picture::targetButton), buttonFrame, scale);
+    setTwoFrameImages (componentsOf (m_ssButtons), load (Picture::snapshotButton), PanelArtwork::snapshotFrame, scale);
+    setTwoFrameImages (componentsOf (m_sscButtons), load (Picture::snapshotEditButton), PanelArtwork::snapshotEditFrame, scale);
+    setTwoFrameImages ({&m_settingsButton}, load (Picture::settingsButton), buttonFrame, scale);
+}
+
+//==============================================================================
+void MainComponent::paint (juce::Graphics& g)
+{
+    if (m_background.isValid())
+        g.drawImageAt (m_background, 0, 0);
+
+    if (m_elementsDisabled)
+    {
+        const auto box = PanelLayout::noticeBox (getWidth(), getHeight());
+        g.setColour (juce::Colours::black);
+        g.fillRoundedRectangle (box, PanelLayout::noticeCornerSize);
+        g.setColour (juce::Colours::whitesmoke);
+        g.drawText ("Looking for Device", box, juce::Justification::centred, true);
+    }
+}
+
+void MainComponent::buttonClicked (juce::Button* button)
+{
+    // A strip mute takes over from mute-all; the strip's own action sends what is needed.
+    if (m_muteAllButton.getToggleState() && m_stripMuteButtons.contains (dynamic_cast<juce::ImageButton*> (button)))
+        m_muteAllButton.setToggleState (false, juce::dontSendNotification);
+}
+
+void MainComponent::sliderValueChanged (juce::Slider*)
+{
+    // The mix no longer is the recalled snapshot.
+    for (auto* recall : m_ssButtons)
+        recall->setToggleState (false, juce::dontSendNotification);
+}

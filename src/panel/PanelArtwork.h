@@ -1,0 +1,43 @@
+#pragma once
+
+#include "panel/PanelLayout.h"
+
+#include <juce_graphics/juce_graphics.h>
+
+/** The panel's tiered pictures, each drawn at three sizes; loadPicture picks the embedded file of
+    a tier and decodes it through the framework's image cache. Message thread only.
+*/
+namespace PanelArtwork
+{
+enum class Picture
+{
+    panelBackground,
+    monitorButton,
+    midiButton,
+    routingButton,     ///< the mute-all button
+    routingButtonAltA, ///< spare, applied to nothing
+    routingButtonAltB, ///< spare, applied to nothing
+    ledSprite,         ///< the lamps keep their own large sprite; this one is applied to nothing
+    inputStripButton,  ///< the four-frame mono and stereo picture
+    phantomButton,
+    phaseButton,
+    muteButton,
+    soloButton,
+    targetButton,
+    snapshotButton,
+    snapshotEditButton,
+    settingsButton
+};
+
+/** The picture of one tier, or a null image if it does not decode. */
+juce::Image loadPicture (Picture picture, PanelLayout::ArtworkTier tier);
+
+/** The picture the panel shows before its first layout (744 x 1360). */
+juce::Image loadInitialBackground();
+
+/** Large-tier frame sizes of the multi-frame pictures. */
+inline const juce::Point<int> monitorFrame{56, 32};
+inline const juce::Point<int> buttonFrame{48, 48};
+inline const juce::Point<int> snapshotFrame{180, 36};
+inline const juce::Point<int> snapshotEditFrame{40, 36};
+} // namespace PanelArtwork

@@ -1,0 +1,184 @@
+#include "panel/PanelLayout.h"
+#include "resources/OVKBIN.h"
+#include "support/PanelFixture.h"
+
+#include <gtest/gtest.h>
+
+using PanelLayout::ArtworkTier;
+using PanelLayout::Row;
+
+namespace
+{
+juce::Rectangle<int> first (Row row, int width)
+{
+    return PanelLayout::rowBounds (row, width).front();
+}
+
+int heightForWidth (int width)
+{
+    return width * PanelLayout::designHeight / PanelLayout::designWidth;
+}
+} // namespace
+
+TEST (PanelLayout, TierAndRectanglesAtTheEdgeWidths)
+{
+    const std::pair<int, ArtworkTier> tiers[] = {
+        {496, ArtworkTier::large}, {471, ArtworkTier::large}, {373, ArtworkTier::large}, {372, ArtworkTier::medium}, {268, ArtworkTier::medium}, {267, ArtworkTier::small}, {248, ArtworkTier::small}};
+    for (auto [width, tier] : tiers)
+        EXPECT_EQ (PanelLayout::tierForWidth (width), tier) << width;
+
+    using R = juce::Rectangle<int>;
+    EXPECT_EQ (first (Row::midiButton, 496), R (172, 1288, 48, 48));
+    EXPECT_EQ (first (Row::midiButton, 373), R (129, 968, 36, 36));
+    EXPECT_EQ (first (Row::muteAllButton, 372), R (75, 537, 36, 36));
+    EXPECT_EQ (first (Row::snapshotButtons, 248), R (6, 434, 90, 18));
+    EXPECT_EQ (first (Row::updateButton, 248), R (137, 6, 75, 16));
+
+    // A start on a tall screen: each product truncated on its own, so the snapshot button ends
+    // at 181 while 192 x s would be 182.
+    EXPECT_EQ (first (Row::midiButton, 471), R (163, 1223, 45, 45));
+    EXPECT_EQ (first (Row::snapshotButtons, 471), R (11, 824, 170, 34));
+
+    // The update button's x is its anchor less its offset, each scaled first.
+    const auto s = PanelLayout::layoutScale (471);
+    EXPECT_EQ (first (Row::updateButton, 471).getX(), (int)(444.0f * s - 170.0f * s));
+
+    EXPECT_EQ (PanelLayout::noticeBox (496, 1360), juce::Rectangle<float> (30.0f, 650.0f, 436.0f, 50.0f));
+    EXPECT_EQ (PanelLayout::noticeBox (248, 680), juce::Rectangle<float> (15.0f, 325.0f, 218.0f, 25.0f));
+}
+
+TEST (PanelLayout, EveryControlStaysOnThePanelAndRowsKeepTheirOrderAtEveryWidth)
+{
+    for (int width = 248; width <= 496; ++width)
+    {
+        const juce::Rectangle<int> panel (0, 0, width, heightForWidth (width));
+
+        for (const auto& designRow : PanelLayout::designTable())
+        {
+            const auto bounds = PanelLayout::rowBounds (designRow.row, width);
+            ASSERT_EQ (bounds.size(), designRow.positions.size());
+
+            for (size_t i = 0; i < bounds.size(); ++i)
+            {
+                EXPECT_TRUE (panel.contains (bounds[i])) << width << " row " << (int)designRow.row << " #" << i;
+                EXPECT_FALSE (bounds[i].isEmpty());
+
+                // Entries of an array never swap places or collapse onto each other.
+                if (i > 0)
+                {
+                    EXPECT_LT (bounds[i - 1].getX() + bounds[i - 1].getY(), bounds[i].getX() + bounds[i].getY());
+                }
+            }
+        }
+    }
+}
+
+//==============================================================================
+class PanelLayoutOnThePanel : public PanelFixture
+{
+protected:
+    void layOut (int width) { panel->setSize (width, heightForWidth (width)); }
+
+    static bool isCached (const char* embeddedData)
+    {
+        return juce::ImageCache::getFromHashCode ((juce::int64) (juce::pointer_sized_int)embeddedData).isValid();
+    }
+};
+
+TEST_F (PanelLayoutOnThePanel, PlacesControlsAndCutsPicturesForEachTier)
+{
+    struct Case
+    {
+        int width;
+        float uiScale;
+        int frameSide; // one frame of a 48 x 48 button picture
+        juce::Rectangle<int> midiButton, outputFader, updateButton;
+    };
+
+    const Case cases[] = {
+        {496, 1.0f, 48, {172, 1288, 48, 48}, {256, 916, 40, 392}, {274, 12, 150, 32}},
+        {471, 1.0f, 48, {163, 1223, 45, 45}, {243, 869, 37, 372}, {260, 11, 142, 30}},
+        {372, 0.75f, 36, {129, 966, 36, 36}, {192, 687, 30, 294}, {205, 9, 112, 24}},
+        {248, 0.5f, 24, {86, 644, 24, 24}, {128, 458, 20, 196}, {137, 6, 75, 16}},
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.width);
+        layOut (c.width);
+
+        EXPECT_EQ (panel->m_uiScale, c.uiScale);
+        EXPECT_EQ (panel->m_background.getBounds(), panel->getLocalBounds());
+        EXPECT_FLOAT_EQ (panel->m_comboLookAndFeel.scale, (float)c.width / 496.0f);
+
+        EXPECT_EQ (panel->m_midiButton.getBounds(), c.midiButton);
+        EXPECT_EQ (panel->m_vSliders2[0]->getBounds(), c.outputFader);
+        EXPECT_EQ (panel->m_updateButton.getBounds(), c.updateButton);
+
+        // The large pictures stay large in a 45-pixel button: the button scales them down.
+        EXPECT_EQ (panel->m_midiButton.getNormalImage().getWidth(), c.frameSide);
+        EXPECT_EQ (panel->m_ssButtons[3]->getDownImage().getBounds(),
+                   juce::Rectangle<int> (0, 0, (int)(180 * c.uiScale), (int)(36 * c.uiScale)));
+    }
+
+    // Never laid out: the hidden HP1 level and the two MIDI monitors.
+    EXPECT_TRUE (panel->m_faderHP1.getBounds().isEmpty());
+    EXPECT_TRUE (panel->m_midiMonitorIn.getBounds().isEmpty());
+}
+
+TEST_F (PanelLayoutOnThePanel, RescalesTheBackgroundOnlyForANewSizeAndKeepsNoPictureItDoesNotShow)
+{
+    layOut (372);
+    const auto background = panel->m_background;
+
+    panel->resized();
+    EXPECT_EQ (panel->m_background, background) << "same size, same picture";
+
+    layOut (371);
+    EXPECT_NE (panel->m_background, background);
+    EXPECT_EQ (panel->m_background.getWidth(), 371);
+
+    // The first picture and the other tiers' backgrounds are not held once a tier is shown;
+    // the medium background and the shown buttons' pictures are.
+    EXPECT_FALSE (isCached (OVKBIN::temp_binary_data_71));
+    EXPECT_FALSE (isCached (OVKBIN::temp_binary_data_70));
+    EXPECT_FALSE (isCached (OVKBIN::temp_binary_data_46));
+    EXPECT_FALSE (isCached (OVKBIN::temp_binary_data_54)) << "spare routing picture";
+    EXPECT_TRUE (isCached (OVKBIN::temp_binary_data_23));
+    EXPECT_TRUE (isCached (OVKBIN::temp_binary_data_11)) << "medium mute picture";
+}
+
+TEST_F (PanelLayoutOnThePanel, PaintsTheNoticeAsABlackRoundedBoxOverTheBackground)
+{
+    layOut (496);
+    ASSERT_TRUE (panel->m_elementsDisabled);
+
+    juce::Image picture (juce::Image::RGB, 496, 1360, true);
+    {
+        juce::Graphics g (picture);
+        panel->paint (g);
+    }
+
+    const auto black = juce::Colours::black;
+    EXPECT_EQ (picture.getPixelAt (32, 675), black);
+    EXPECT_EQ (picture.getPixelAt (460, 695), black);
+    EXPECT_EQ (picture.getPixelAt (30, 650), panel->m_background.getPixelAt (30, 650)) << "rounded corner";
+    EXPECT_EQ (picture.getPixelAt (20, 675), panel->m_background.getPixelAt (20, 675)) << "background around it";
+
+    // The text is light and centred in the box.
+    juce::Rectangle<int> text;
+    for (int y = 650; y < 700; ++y)
+        for (int x = 30; x < 466; ++x)
+            if (picture.getPixelAt (x, y).getBrightness() > 0.6f)
+                text = text.isEmpty() ? juce::Rectangle<int> (x, y, 1, 1) : text.getUnion ({x, y, 1, 1});
+
+    ASSERT_FALSE (text.isEmpty());
+    EXPECT_NEAR (text.getCentreX(), 248, 3);
+    EXPECT_NEAR (text.getCentreY(), 675, 3);
+
+    // Connected: the background alone.
+    panel->enableAllElements (true);
+    juce::Graphics g (picture);
+    panel->paint (g);
+    EXPECT_EQ (picture.getPixelAt (248, 660), panel->m_background.getPixelAt (248, 660));
+}
