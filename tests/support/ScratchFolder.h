@@ -1,0 +1,25 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+/** A new empty folder for one test, removed with everything in it afterwards. */
+struct ScratchFolder
+{
+    ScratchFolder()  { folder.createDirectory(); }
+    ~ScratchFolder() { folder.deleteRecursively(); }
+
+    juce::File operator/ (const juce::String& name) const { return folder.getChildFile (name); }
+
+    /** Names of everything in the folder, sorted. */
+    juce::StringArray names() const
+    {
+        juce::StringArray result;
+        for (const auto& f : folder.findChildFiles (juce::File::findFilesAndDirectories, false, "*", juce::File::FollowSymlinks::no))
+            result.add (f.getFileName());
+        result.sort (false);
+        return result;
+    }
+
+    const juce::File folder = juce::File::getSpecialLocation (juce::File::tempDirectory)
+                                  .getNonexistentChildFile ("talvo-scratch", {}, false);
+};
