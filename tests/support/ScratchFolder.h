@@ -10,16 +10,6 @@ struct ScratchFolder
 
     juce::File operator/ (const juce::String& name) const { return folder.getChildFile (name); }
 
-    /** Names of everything in the folder, sorted. */
-    juce::StringArray names() const
-    {
-        juce::StringArray result;
-        for (const auto& f : folder.findChildFiles (juce::File::findFilesAndDirectories, false, "*", juce::File::FollowSymlinks::no))
-            result.add (f.getFileName());
-        result.sort (false);
-        return result;
-    }
-
     const juce::File folder = juce::File::getSpecialLocation (juce::File::tempDirectory)
                                   .getNonexistentChildFile ("talvo-scratch", {}, false);
 };
