@@ -1,5 +1,6 @@
 #include "mixer/SafeXmlFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -224,80 +225,79 @@ namespace SafeXmlFile
         return result;
     }
 
-    bool xmlNestingWithin (const juce::String& text, int maxDepth)
+    std::optional<XmlShape> measureXml (const juce::String& text)
     {
         auto p = text.getCharPointer();
         int depth = 0;
+        XmlShape shape;
 
         for (;;)
         {
             const auto c = *p;
 
             if (c == 0)
-                return false; // no document element, or one left open
+                return std::nullopt; // no document element, or one left open
 
             if (c == '<')
             {
                 if (startsWith (p, "<!--"))
                 {
                     if (! skipPast (p, "-->"))
-                        return false;
+                        return std::nullopt;
                     continue;
                 }
 
                 if (p[1] == '!')
-                    return false; // a document type or CDATA
+                    return std::nullopt; // a document type or CDATA
 
                 if (p[1] == '?')
                 {
                     // Inside the document element the parser can loop forever on one.
                     if (depth > 0)
-                        return false;
+                        return std::nullopt;
 
                     if (! skipPast (p, "?>"))
-                        return false;
+                        return std::nullopt;
                     continue;
                 }
 
                 if (p[1] == '/')
                 {
                     if (depth == 0)
-                        return false;
+                        return std::nullopt;
 
                     p += 2;
                     skipName (p);
                     skipSpace (p);
                     if (*p != '>')
-                        return false;
+                        return std::nullopt;
                     ++p;
 
                     // The parser reads one document element and nothing after it.
                     if (--depth == 0)
-                        return true;
+                        return shape;
                     continue;
                 }
 
                 ++p;
-                switch (skipStartTag (p))
-                {
-                    case TagEnd::bad:
-                        return false;
-                    case TagEnd::selfClosed:
-                        if (depth == 0)
-                            return true;
-                        break;
-                    case TagEnd::open:
-                        if (++depth > maxDepth)
-                            return false;
-                        break;
-                }
+                const auto end = skipStartTag (p);
+                if (end == TagEnd::bad)
+                    return std::nullopt;
+
+                ++shape.elements;
+                shape.depth = std::max (shape.depth, depth + 1);
+
+                if (end == TagEnd::open)
+                    ++depth;
+                else if (depth == 0)
+                    return shape;
                 continue;
             }
 
             if (depth == 0)
             {
                 if (! isSpace (c))
-                    return false;
+                    return std::nullopt;
                 ++p;
                 continue;
             }
@@ -305,7 +305,7 @@ namespace SafeXmlFile
             if (c == '&')
             {
                 if (! skipCharacterReference (p))
-                    return false;
+                    return std::nullopt;
                 continue;
             }
 
@@ -313,9 +313,16 @@ namespace SafeXmlFile
         }
     }
 
-    std::unique_ptr<juce::XmlElement> parseChecked (const juce::String& text, int maxDepth)
+    bool xmlNestingWithin (const juce::String& text, int maxDepth)
     {
-        if (! xmlNestingWithin (text, maxDepth))
+        const auto shape = measureXml (text);
+        return shape.has_value() && shape->depth <= maxDepth;
+    }
+
+    std::unique_ptr<juce::XmlElement> parseChecked (const juce::String& text, int maxDepth, int maxElements)
+    {
+        const auto shape = measureXml (text);
+        if (! shape.has_value() || shape->depth > maxDepth || shape->elements > maxElements)
             return {};
 
         return juce::XmlDocument (text).getDocumentElement();
@@ -326,10 +333,10 @@ namespace SafeXmlFile
         return juce::String::createStringFromData (bytes.getData(), static_cast<int> (bytes.getSize()));
     }
 
-    std::unique_ptr<juce::XmlElement> parseFileChecked (const juce::File& file, std::size_t maxBytes, int maxDepth)
+    std::unique_ptr<juce::XmlElement> parseFileChecked (const juce::File& file, std::size_t maxBytes, int maxDepth, int maxElements)
     {
         if (auto bytes = readRegularFileCapped (file, maxBytes))
-            return parseChecked (decodeText (*bytes), maxDepth);
+            return parseChecked (decodeText (*bytes), maxDepth, maxElements);
 
         return {};
     }

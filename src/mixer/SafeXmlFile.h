@@ -21,6 +21,11 @@ namespace SafeXmlFile
     /** The panel's files nest two levels deep; values that hold XML add a few more. */
     constexpr int defaultMaxDepth = 64;
 
+    /** The panel's files hold a few dozen elements. More makes the framework's key lookups, which
+        search the keys read so far for every key, take seconds to minutes on a megabyte.
+    */
+    constexpr int defaultMaxElements = 1024;
+
     /** True when the path names a regular file (a symbolic link counts by what it points to). */
     bool isRegularFile (const juce::File& file);
 
@@ -31,26 +36,40 @@ namespace SafeXmlFile
     std::optional<juce::MemoryBlock> readRegularFileCapped (const juce::File& file,
                                                             std::size_t maxBytes = defaultMaxBytes);
 
-    /** True when the document nests at most maxDepth elements deep and uses only what the
-        framework's parser handles without surprises: elements with quoted attributes, text, the
-        five named and the numeric character references, comments, and processing instructions
-        before the document element (inside it the parser can loop forever on one).
+    /** How deep a document's elements nest (the document element counts as 1) and how many
+        elements it holds, up to the end of the document element, where the parser stops.
 
-        Anything else (a document type, CDATA, an unknown entity, a malformed tag, an unclosed
-        element) gives false: the parser's error paths can recurse in ways a plain count would not
-        see, so a document this check cannot follow exactly is not handed to the parser at all.
+        Only for documents that use what the framework's parser handles without surprises:
+        elements with quoted attributes, text, the five named and the numeric character references,
+        comments, and processing instructions before the document element. Anything else (a
+        document type, CDATA, an unknown entity, a processing instruction inside the document
+        element, a malformed tag, an unclosed element) gives nothing: the parser's error paths can
+        recurse or loop in ways a plain count would not see, so such a document is not handed to
+        the parser at all.
     */
+    struct XmlShape
+    {
+        int depth = 0;
+        int elements = 0;
+    };
+    std::optional<XmlShape> measureXml (const juce::String& text);
+
+    /** True when measureXml follows the document and it nests at most maxDepth deep. */
     bool xmlNestingWithin (const juce::String& text, int maxDepth = defaultMaxDepth);
 
-    /** Parses text that passed xmlNestingWithin; null otherwise or when it is not XML. */
-    std::unique_ptr<juce::XmlElement> parseChecked (const juce::String& text, int maxDepth = defaultMaxDepth);
+    /** Parses a document that measureXml follows and finds within both limits; null otherwise or
+        when it is not XML.
+    */
+    std::unique_ptr<juce::XmlElement> parseChecked (const juce::String& text, int maxDepth = defaultMaxDepth,
+                                                    int maxElements = defaultMaxElements);
 
     /** readRegularFileCapped, decoded as the framework decodes files (UTF-8, UTF-16 with a byte
         order mark, or Windows-1252 when not valid UTF-8), then parseChecked.
     */
     std::unique_ptr<juce::XmlElement> parseFileChecked (const juce::File& file,
                                                         std::size_t maxBytes = defaultMaxBytes,
-                                                        int maxDepth = defaultMaxDepth);
+                                                        int maxDepth = defaultMaxDepth,
+                                                        int maxElements = defaultMaxElements);
 
     /** Text as the framework decodes a file's bytes. */
     juce::String decodeText (const juce::MemoryBlock& bytes);

@@ -47,6 +47,12 @@ TEST (SafeXmlFile, PassesPlainDocumentsAndStopsWhatWouldHurtTheParser)
     EXPECT_FALSE (SafeXmlFile::xmlNestingWithin (nested (65)));
     EXPECT_EQ (SafeXmlFile::parseChecked (nested (200000)), nullptr); // would overflow the parser's stack
 
+    // Tens of thousands of keys take the framework's key lookups minutes.
+    const auto siblings = [] (int n) { return "<r>" + juce::String::repeatedString ("<a/>", n) + "</r>"; };
+    EXPECT_EQ (SafeXmlFile::measureXml (siblings (1023))->elements, 1024);
+    EXPECT_NE (SafeXmlFile::parseChecked (siblings (1023)), nullptr);
+    EXPECT_EQ (SafeXmlFile::parseChecked (siblings (1024)), nullptr);
+
     for (const auto& bad : {
              // closing marks the parser does not see as closings
              nested (100, "<a v=\"/>\">"), nested (100, "<a v='</a>'>"), nested (100, "<a><!-- </a> -->"),
