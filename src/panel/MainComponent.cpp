@@ -326,6 +326,12 @@ void MainComponent::buildTargetAndSnapshotButtons()
         addAndMakeVisible (edit);
         edit->setName ("ssc" + juce::String (i));
     }
+
+    for (int i = 0; i < 4; ++i)
+    {
+        m_ssButtons[i]->onClick = [this, i] { presetContex (m_ssButtons[i], i, true); };
+        m_sscButtons[i]->onClick = [this, i] { presetContex (m_ssButtons[i], i, false); };
+    }
 }
 
 void MainComponent::buildSettingsAndUpdateButtons()

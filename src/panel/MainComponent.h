@@ -22,6 +22,10 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <atomic>
+#include <functional>
+
+class TalvoSnapshotWindow;
+struct TalvoSnapShotParameter;
 
 /** The panel that fills the main window.
 
@@ -260,6 +264,8 @@ public:
     /** Shows the gain matrix on the two mini mixers. */
     void refreshMiniMixers();
 
+    //=======================================================================
+
     //==============================================================================
     // Layout and painting (panel/MainComponentLayout.cpp)
 
@@ -284,6 +290,28 @@ public:
 
     /** Builds the about box and its dialog window, hidden; nothing opens it. */
     void buildAboutBox();
+=======
+    // Snapshots (mixer/MainComponentSnapshots.cpp)
+
+    /** Reads one snapshot file into the record; false when the file is missing, not a regular
+        file, unreadable or lacks a required key. The slot does not enter the result.
+    */
+    bool loadSnapShotAndValidate (juce::File& file, TalvoSnapShotParameter* record, int slot);
+
+    /** The snapshot buttons' action; button is the slot's recall button, slot 0..3. A recall of a
+        valid file applies it to the mixer, the controls and the interface; an edit press, or a
+        recall without a valid file, captures the current state and runs the snapshot dialog, then
+        stores the slot's name and file path in the user settings.
+    */
+    void presetContex (juce::Button* button, int slot, bool recall);
+
+    juce::Component::SafePointer<TalvoSnapshotWindow> m_snapshotWindow;
+    juce::Component::SafePointer<juce::DialogWindow> m_snapshotDialog;
+
+    /** Runs the snapshot dialog until it ends; empty runs its modal loop. Tests drive the dialog
+        here instead.
+    */
+    std::function<void (juce::DialogWindow&)> runSnapshotDialog;
 
     //==============================================================================
     OVKdBLabelLookAndFeel m_dBLabelLookAndFeel;
