@@ -264,8 +264,6 @@ public:
     /** Shows the gain matrix on the two mini mixers. */
     void refreshMiniMixers();
 
-    //=======================================================================
-
     //==============================================================================
     // Layout and painting (panel/MainComponentLayout.cpp)
 
@@ -290,7 +288,8 @@ public:
 
     /** Builds the about box and its dialog window, hidden; nothing opens it. */
     void buildAboutBox();
-=======
+
+    //==============================================================================
     // Snapshots (mixer/MainComponentSnapshots.cpp)
 
     /** Reads one snapshot file into the record; false when the file is missing, not a regular
