@@ -4,6 +4,7 @@
 #include "device/MidiPortSystem.h"
 #include "device/RegisterDeviceCallBacksMac.h"
 #include "mixer/MixerModel.h"
+#include "mixer/PanelTimers.h"
 #include "widgets/OVKLabel.h"
 #include "widgets/PopupMenuLookAndFeel.h"
 #include "widgets/SliderLookAndFeel2.h"
@@ -36,7 +37,7 @@ class MainComponent final : public juce::Component,
                             public juce::ChangeBroadcaster,
                             public juce::ActionListener,
                             public juce::ActionBroadcaster,
-                            public juce::MultiTimer,
+                            public PanelTimers,
                             public juce::MidiInputCallback,
                             public juce::AsyncUpdater,
                             public juce::Slider::Listener
