@@ -233,6 +233,11 @@ public:
     /** Copies of the received messages not yet parsed, in arrival order. */
     juce::Array<juce::MidiMessage> midiInputQueue;
 
+    /** The list being parsed; message thread only. It trades places with midiInputQueue at every
+        update, so both keep the storage a burst gave them.
+    */
+    juce::Array<juce::MidiMessage> midiInputTaken;
+
     /** Number of the device's 8-byte state messages (data 0x7F), stopping at 3. */
     int stateReplyCount = 0;
 
