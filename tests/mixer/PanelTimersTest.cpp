@@ -1,3 +1,5 @@
+#include "mixer/TimerIds.h"
+#include "support/VirtualPanelFixture.h"
 #include "support/VirtualPanelTimers.h"
 
 #include <gtest/gtest.h>
@@ -126,4 +128,34 @@ TEST (PanelTimers, FrameworkTimersFollowTheSameScript)
     EXPECT_FALSE (t.isTimerRunning (1));
     EXPECT_FALSE (t.isTimerRunning (3));
     EXPECT_EQ (t.getTimerInterval (3), 0);
+}
+
+//==============================================================================
+class PanelOnVirtualTimers : public VirtualPanelFixture
+{
+};
+
+TEST_F (PanelOnVirtualTimers, AMuteAllClickSendsTheOutputsAfter1MsAndTheSourcesAfter100Ms)
+{
+    giveOpenOutput ("out");
+    panel->m_muteAllButton.setToggleState (true, juce::sendNotificationSync);
+
+    timers.advanceBy (0);
+    EXPECT_TRUE (sentBytes().empty());
+    timers.advanceBy (1);
+    EXPECT_EQ (sentBytes().size(), 4u);
+
+    timers.advanceBy (98);
+    EXPECT_EQ (sentBytes().size(), 4u);
+    timers.advanceBy (1);
+    EXPECT_EQ (sentBytes().size(), 20u);
+    EXPECT_TRUE (panel->m_outputFaderMoving);
+
+    // The fader idle timer runs on (it repeats); it first clears the flag at 150 ms.
+    timers.advanceBy (49);
+    EXPECT_TRUE (panel->m_outputFaderMoving);
+    timers.advanceBy (1);
+    EXPECT_FALSE (panel->m_outputFaderMoving);
+    EXPECT_EQ (timers.lastFiring (outputFaderIdleTimer), 150);
+    EXPECT_FALSE (panel->isTimerRunning (muteAllSourcesTimer));
 }
