@@ -4,7 +4,7 @@
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 BUILD_PACKAGES=(build-essential cmake ninja-build ccache pkg-config juce-modules-source libx11-dev)
-TEST_PACKAGES=(googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth)
+TEST_PACKAGES=(googletest libgtest-dev libgmock-dev libbenchmark-dev libxdamage-dev xvfb xauth)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

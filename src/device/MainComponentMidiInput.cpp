@@ -20,19 +20,29 @@ void MainComponent::handleIncomingMidiMessage (juce::MidiInput*, const juce::Mid
     if (updaterRunning.load())
         return;
 
-    const juce::ScopedLock sl (midiInputQueueLock);
-    midiInputQueue.add (message);
+    // The copy (a heap block for any report longer than 8 bytes) is made outside the lock, and
+    // the trigger, which may post to the message queue, comes after it: the lock covers a move
+    // into the list only, so the message thread's swap rarely has to wait for it.
+    juce::MidiMessage copy (message);
+    {
+        const juce::ScopedLock sl (midiInputQueueLock);
+        midiInputQueue.add (std::move (copy));
+    }
     triggerAsyncUpdate();
 }
 
 void MainComponent::handleAsyncUpdate()
 {
     // The lock is held only for the swap, so the MIDI thread never waits for parsing; messages
-    // arriving meanwhile go into the fresh list and trigger another update.
+    // arriving meanwhile go into the other list and trigger another update. The two lists trade
+    // places at every update and keep their storage, so a burst grows them once per run, not
+    // once per update. The list is parsed from a local, so that an update run from inside a
+    // report's handling finds no list in use.
     juce::Array<juce::MidiMessage> taken;
+    taken.swapWith (midiInputTaken);
     {
         const juce::ScopedLock sl (midiInputQueueLock);
-        taken.swapWith (midiInputQueue);
+        midiInputQueue.swapWith (taken);
     }
 
     for (const auto& message : taken)
@@ -52,6 +62,9 @@ void MainComponent::handleAsyncUpdate()
 
         handleProtocolMessage (message);
     }
+
+    taken.clearQuick();
+    midiInputTaken.swapWith (taken);
 }
 
 void MainComponent::handleProtocolMessage (const juce::MidiMessage& message)

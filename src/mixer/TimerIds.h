@@ -1,6 +1,6 @@
 #pragma once
 
-/** The ids of MainComponent's juce::MultiTimer jobs, one id per job.
+/** The ids of MainComponent's timer jobs (PanelTimers), one id per job.
 
     One-shot jobs stop their own id as the first step of their case; the port scan re-arms itself;
     the periodic save, the sample-rate poll and the output-fader idle timer run for the panel's life.

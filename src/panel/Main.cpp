@@ -51,16 +51,16 @@ void Talvoz3UIApplication::initialise (const juce::String& commandLine)
 
     const auto resetRequested = CommandLineSwitches::asksForResetAtStart (commandLine);
 
+    // The window is built off the desktop and placed there once it has its start size: each
+    // change of title bar, constrainer or resizability recreates a window that is already on the
+    // desktop and shows it at once, first at the framework's default size, then at the panel's
+    // initial 744 x 1360, before the start size replaces it.
     auto window = std::make_unique<MainWindow> (getApplicationName() + " v" + getApplicationVersion());
     window->setUsingNativeTitleBar (true);
     window->setContentOwned (new MainComponent(), true);
 
     window->borderConstrainer = std::make_unique<BorderBoundsConstrainer>();
     window->setConstrainer (window->borderConstrainer.get());
-
-    if (auto* peer = window->getPeer())
-        if (auto frame = peer->getFrameSizeIfPresent())
-            window->borderConstrainer->frameBorder = *frame;
 
     window->borderConstrainer->setFixedAspectRatio (static_cast<double> (designWidth) / designHeight);
     window->borderConstrainer->setSizeLimits (designWidth / 2, designHeight / 2, designWidth, designHeight);
@@ -76,6 +76,13 @@ void Talvoz3UIApplication::initialise (const juce::String& commandLine)
 
     window->setSize (startSize.getWidth(), startSize.getHeight());
     window->centreWithSize (startSize.getWidth(), startSize.getHeight());
+
+    // On the desktop, still hidden: the native frame can be measured now.
+    window->addToDesktop();
+    if (auto* peer = window->getPeer())
+        if (auto frame = peer->getFrameSizeIfPresent())
+            window->borderConstrainer->frameBorder = *frame;
+
     window->setVisible (true);
 
     mainWindow = std::move (window);
@@ -154,7 +161,7 @@ void Talvoz3UIApplication::storeWindowPosition (const juce::String& state)
 
 //==============================================================================
 Talvoz3UIApplication::MainWindow::MainWindow (const juce::String& name)
-    : juce::DocumentWindow (name, juce::Colours::lightgrey, juce::DocumentWindow::closeButton, true)
+    : juce::DocumentWindow (name, juce::Colours::lightgrey, juce::DocumentWindow::closeButton, false)
 {
 }
 

@@ -5,6 +5,7 @@
 #include "device/RegisterDeviceCallBacksMac.h"
 #include "dialogs/AboutWindow.h"
 #include "mixer/MixerModel.h"
+#include "mixer/PanelTimers.h"
 #include "mixer/StripSends.h"
 #include "panel/PanelLayout.h"
 #include "widgets/OVKLabel.h"
@@ -43,7 +44,7 @@ class MainComponent final : public juce::Component,
                             public juce::ChangeBroadcaster,
                             public juce::ActionListener,
                             public juce::ActionBroadcaster,
-                            public juce::MultiTimer,
+                            public PanelTimers,
                             public juce::MidiInputCallback,
                             public juce::AsyncUpdater,
                             public juce::Slider::Listener
@@ -338,6 +339,11 @@ public:
 
     /** Copies of the received messages not yet parsed, in arrival order. */
     juce::Array<juce::MidiMessage> midiInputQueue;
+
+    /** The list being parsed; message thread only. It trades places with midiInputQueue at every
+        update, so both keep the storage a burst gave them.
+    */
+    juce::Array<juce::MidiMessage> midiInputTaken;
 
     /** Number of the device's 8-byte state messages (data 0x7F), stopping at 3. */
     int stateReplyCount = 0;

@@ -46,6 +46,12 @@ void PlatformClock::useVirtualTime (bool shouldUseVirtualTime)
     slept = 0;
 }
 
+void PlatformClock::advanceVirtualTime (std::int64_t milliseconds)
+{
+    if (virtualTime && milliseconds > 0)
+        virtualNow += milliseconds;
+}
+
 bool PlatformClock::isUsingVirtualTime()
 {
     return virtualTime;

@@ -22,6 +22,11 @@ public:
 
     static bool isUsingVirtualTime();
 
+    /** Moves the virtual clock on without counting a wait; nothing in real time. For whatever
+        drives virtual time forward (the tests' timer scheduler).
+    */
+    static void advanceVirtualTime (std::int64_t milliseconds);
+
     /** The total time waited through sleepFor since the last switch of the time base. */
     static std::int64_t totalSleptMs();
 

@@ -1,31 +1,8 @@
-#include "support/PanelFixture.h"
-#include "support/SimulatedHostFixture.h"
-#include "support/SimulatedTalvoZ3.h"
+#include "mixer/TimerIds.h"
+#include "support/ConnectionFixture.h"
 
-/** The whole connection sequence on the real message loop and real timers: plug in, port scan,
-    restore, state request, the interface's reports, periodic save, removal and replug, against
-    the simulated interface and the simulated host.
-*/
 namespace
 {
-    template <typename Condition>
-    bool runUntil (Condition condition, int timeoutMs)
-    {
-        const auto end = juce::Time::getMillisecondCounter() + static_cast<juce::uint32> (timeoutMs);
-        while (! condition())
-        {
-            if (juce::Time::getMillisecondCounter() > end)
-                return false;
-            juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
-        }
-        return true;
-    }
-
-    void runFor (int ms)
-    {
-        juce::MessageManager::getInstance()->runDispatchLoopUntil (ms);
-    }
-
     std::unique_ptr<juce::PropertiesFile> storedSettings()
     {
         return std::make_unique<juce::PropertiesFile> (SettingsFile::options());
@@ -50,59 +27,88 @@ namespace
         commands.erase (std::remove (commands.begin(), commands.end(), std::uint8_t { 0x6A }), commands.end());
         return commands;
     }
-
-    constexpr int connectTimeoutMs = 10000;
 }
 
-class ConnectionSequence : public ::testing::Test
+/** The whole connection sequence on the real message loop and real timers: plug in, port scan,
+    restore, state request, the interface's reports, periodic save, removal and replug, against
+    the simulated interface and the simulated host. It proves that the virtual timers of the other
+    connection tests change nothing.
+*/
+class ConnectionSequence : public ConnectionFixture
 {
 protected:
-    ConnectionSequence()
+    ConnectionSequence() : ConnectionFixture (Timers::real) {}
+};
+
+/** The connection sequence with the panel's timers on the virtual clock. */
+class ConnectionCycles : public ConnectionFixture
+{
+protected:
+    /** One connection: plug in, connect, check the ports and that the state went out. */
+    void connectOnce()
     {
-        interface.unplug();
-        interface.setFirmwareVersions ("v10f", "v117");
+        plugIn();
+        ASSERT_TRUE (waitForConnection());
+        EXPECT_EQ (ports.numOpenInputs(), 1);
+        EXPECT_EQ (ports.numOpenOutputs(), 1);
+        EXPECT_EQ (panel->midiInputs.size(), 1);
     }
 
-    ~ConnectionSequence() override
+    void disconnectOnce()
     {
-        panel = nullptr;
+        unplug();
+        ASSERT_TRUE (runUntil ([this] { return panel->m_elementsDisabled && ports.numOpenInputs() == 0; }, 3000));
+        EXPECT_EQ (ports.numOpenOutputs(), 0);
     }
 
-    void startPanel()
+    /** Unplugs and replugs cycles times. Before each removal the interface's own control moves
+        a level, which the panel must save and push back into the interface (reset to its factory
+        state while unplugged) on the next connection.
+    */
+    void cycle (int cycles)
     {
-        panel = std::make_unique<MainComponent> (ports);
-    }
+        startPanel();
+        connectOnce();
+        disconnectOnce();
+        const auto jobsWhenIdle = timers().numRunning();
 
-    void plugIn()
-    {
-        interface.clearReceived();
-        interface.plugIn();
-        plugged = sim.plugInTalvo();
-    }
+        for (int cycle = 0; cycle < cycles; ++cycle)
+        {
+            SCOPED_TRACE (cycle);
+            const auto level = dbToHwLevel (-1.0 - cycle % 60);
 
-    void unplug()
-    {
-        sim.host.usb.unplug (plugged.usb);
-        sim.host.audio.removeDevice (plugged.input);
-        sim.host.audio.removeDevice (plugged.output);
-        interface.unplug();
-    }
+            connectOnce();
+            if (HasFatalFailure())
+                return;
+            interface.sendReport (SimulatedTalvoZ3::sourceLevelReport (2, 2, { level, false }));
+            runFor (TimerIntervals::periodicSaveInterval + 100);
 
-    /** Connected: the state request went out and the controls are usable. */
-    bool waitForConnection()
-    {
-        return runUntil ([this] { return interface.numReceived (0x78) > 0 && ! panel->m_elementsDisabled; },
-                         connectTimeoutMs)
-            && interface.waitUntilIdle()
-            && runUntil ([this] { return panel->m_mixer.versionSTC != 0 && ! panel->isTimerRunning (4102); }, 2000);
-    }
+            disconnectOnce();
+            if (HasFatalFailure())
+                return;
+            interface.resetToFactoryState();
 
-    FreshSettingsFile freshSettings;
-    ScopedSimulatedHost sim;
-    SimulatedMidiPorts ports;
-    SimulatedTalvoZ3 interface { ports };
-    ScopedSimulatedHost::PluggedInterface plugged;
-    std::unique_ptr<MainComponent> panel;
+            EXPECT_EQ (timers().numRunning(), jobsWhenIdle);
+            EXPECT_TRUE (panel->midiOutputs.isEmpty());
+            EXPECT_EQ (sim.host.runLoop.numPending(), 0);
+
+            plugIn();
+            ASSERT_TRUE (waitForConnection());
+            ASSERT_EQ (interface.sourceLevel (2, 2).level, level);
+            disconnectOnce();
+            if (HasFatalFailure())
+                return;
+        }
+
+        EXPECT_EQ (timers().numRunning(), jobsWhenIdle);
+        EXPECT_EQ (ports.numOpenInputs() + ports.numOpenOutputs(), 0);
+        EXPECT_TRUE (panel->midiInputs.isEmpty());
+    }
+};
+
+/** Many more cycles than the default suite can afford; CI runs it under the address sanitizer. */
+class ConnectionSoak : public ConnectionCycles
+{
 };
 
 TEST_F (ConnectionSequence, ConnectsRestoresMirrorsSavesAndReconnects)
@@ -182,23 +188,43 @@ TEST_F (ConnectionSequence, ConnectsRestoresMirrorsSavesAndReconnects)
     EXPECT_TRUE (storedSettings()->getBoolValue ("ResetNextBoot"));
 }
 
-TEST_F (ConnectionSequence, FiftyUnplugAndReplugCyclesLeaveNothingBehind)
+TEST_F (ConnectionCycles, EachStepWaitsItsOwnTimeOnTheVirtualClock)
 {
     startPanel();
+    const auto pluggedAt = timers().nowMs();
+    plugIn();
+    ASSERT_TRUE (waitForConnection());
 
-    for (int cycle = 0; cycle < 50; ++cycle)
-    {
-        SCOPED_TRACE (cycle);
-        plugIn();
-        ASSERT_TRUE (waitForConnection());
-        EXPECT_EQ (ports.numOpenInputs(), 1);
-        EXPECT_EQ (ports.numOpenOutputs(), 1);
-        EXPECT_EQ (panel->midiInputs.size(), 1);
+    // First port scan 800 ms after the arrival; the scan that opened both ports is the one the
+    // restore follows by 1500 ms; the state request follows the restore by 130 ms.
+    const auto& fired = timers().firings();
+    const auto firstScan = std::find_if (fired.begin(), fired.end(),
+                                         [] (const auto& f) { return f.timerID == midiPortScanTimer; });
+    ASSERT_NE (firstScan, fired.end());
+    EXPECT_EQ (firstScan->atMs - pluggedAt, TimerIntervals::portScanFirstDelay);
 
-        unplug();
-        ASSERT_TRUE (runUntil ([this] { return panel->m_elementsDisabled && ports.numOpenInputs() == 0; }, 3000));
-    }
+    const auto restoredAt = timers().lastFiring (restoreStateTimer);
+    ASSERT_TRUE (restoredAt.has_value());
+    EXPECT_TRUE (std::any_of (fired.begin(), fired.end(), [&] (const auto& f)
+                              { return f.timerID == midiPortScanTimer && f.atMs == *restoredAt - TimerIntervals::restoreDelay; }));
+    EXPECT_EQ (*timers().lastFiring (stateRequestTimer) - *restoredAt, TimerIntervals::stateRequestDelay);
+    EXPECT_EQ (panel->getTimerInterval (periodicSaveTimer), TimerIntervals::periodicSaveInterval);
 
-    EXPECT_EQ (ports.numOpenOutputs(), 0);
-    EXPECT_TRUE (panel->midiOutputs.isEmpty());
+    // The removal is noticed by the next scan; the controls go 10 ms after the removal event.
+    const auto unpluggedAt = timers().nowMs();
+    unplug();
+    ASSERT_TRUE (runUntil ([this] { return panel->m_elementsDisabled; }, 1000));
+    EXPECT_EQ (*timers().lastFiring (disableControlsTimer) - unpluggedAt, TimerIntervals::disableControlsDelay);
+    ASSERT_TRUE (runUntil ([this] { return ports.numOpenInputs() == 0; }, 1000));
+    EXPECT_LE (timers().nowMs() - unpluggedAt, TimerIntervals::portScanInterval);
+}
+
+TEST_F (ConnectionCycles, FiftyUnplugAndReplugCyclesRestoreTheStateAndLeaveNothingBehind)
+{
+    cycle (50);
+}
+
+TEST_F (ConnectionSoak, AThousandUnplugAndReplugCycles)
+{
+    cycle (1000);
 }

@@ -147,3 +147,21 @@ TEST (ProgramLaunch, WithoutADisplayItSaysSoAndFails)
     EXPECT_NE (process.getExitCode(), 0u);
     EXPECT_TRUE (output.contains ("cannot open a display")) << output;
 }
+
+TEST (ProgramLaunch, TheWindowIsShownOnceAndAtItsStartSize)
+{
+    if (! hasDisplay())
+        GTEST_SKIP() << "needs a display (run under xvfb-run)";
+
+    X11Windows::MapRecorder recorder;
+    Program running;
+    ASSERT_TRUE (running.started);
+    ASSERT_TRUE (X11Windows::waitForWindowSized (windowTitle, 297, 816, 30000).has_value());
+
+    // Nothing else comes up: no window at the framework's default size or the panel's initial
+    // 744 x 1360 before the real one.
+    const auto maps = recorder.mapsWithin (300, 2);
+    ASSERT_EQ (maps.size(), 1u);
+    EXPECT_EQ (maps[0].width, 297);
+    EXPECT_EQ (maps[0].height, 816);
+}

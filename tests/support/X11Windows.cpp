@@ -4,6 +4,8 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <map>
+
 namespace X11Windows
 {
 namespace
@@ -85,5 +87,53 @@ std::optional<Found> waitForWindowSized (const juce::String& title, int width, i
         juce::Thread::sleep (50);
     }
     return last;
+}
+
+MapRecorder::MapRecorder()
+{
+    auto* d = XOpenDisplay (nullptr);
+    display = d;
+    if (d != nullptr)
+    {
+        XSelectInput (d, DefaultRootWindow (d), SubstructureNotifyMask);
+        XSync (d, False);
+    }
+}
+
+MapRecorder::~MapRecorder()
+{
+    if (display != nullptr)
+        XCloseDisplay (static_cast<Display*> (display));
+}
+
+std::vector<Found> MapRecorder::mapsWithin (int timeoutMs, size_t count)
+{
+    auto* d = static_cast<Display*> (display);
+    if (d == nullptr)
+        return maps;
+
+    const auto end = juce::Time::getMillisecondCounter() + static_cast<juce::uint32> (timeoutMs);
+    for (;;)
+    {
+        while (XPending (d) > 0)
+        {
+            XEvent event;
+            XNextEvent (d, &event);
+
+            // Sizes follow the events, so a window resized or destroyed right after its map
+            // still counts with the size it was shown at.
+            if (event.type == CreateNotify)
+                sizes[event.xcreatewindow.window] = { event.xcreatewindow.width, event.xcreatewindow.height };
+            else if (event.type == ConfigureNotify)
+                sizes[event.xconfigure.window] = { event.xconfigure.width, event.xconfigure.height };
+            else if (event.type == MapNotify)
+                if (const auto size = sizes[event.xmap.window]; size.first > 1)
+                    maps.push_back ({ size.first, size.second, true });
+        }
+
+        if (maps.size() >= count || juce::Time::getMillisecondCounter() >= end)
+            return maps;
+        juce::Thread::sleep (10);
+    }
 }
 }

@@ -2,7 +2,9 @@
 
 #include <juce_core/juce_core.h>
 
+#include <map>
 #include <optional>
+#include <vector>
 
 /** Looks at the X display the tests run on, to see the program's windows from outside. */
 namespace X11Windows
@@ -24,4 +26,24 @@ namespace X11Windows
         window is mapped before the program gives it its final size.
     */
     std::optional<Found> waitForWindowSized (const juce::String& title, int width, int height, int timeoutMs);
+
+    /** Records the top-level windows mapped on the display from its construction on, with the
+        size each had when it was mapped.
+    */
+    class MapRecorder
+    {
+    public:
+        MapRecorder();
+        ~MapRecorder();
+
+        /** Every map seen so far of a window larger than 1 x 1, waiting up to timeoutMs for at
+            least count of them.
+        */
+        std::vector<Found> mapsWithin (int timeoutMs, size_t count);
+
+    private:
+        void* display = nullptr;
+        std::vector<Found> maps;
+        std::map<unsigned long, std::pair<int, int>> sizes;
+    };
 }

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Every benchmark in one run: the Google Benchmark cases (codec, senders, incoming MIDI, bursts
+# through the two-thread path), then start-up and memory of the panel against a bare JUCE window,
+# launched alternately on a fresh virtual display with no window manager.
+#   scripts/benchmark.sh [build dir] [launches of each program]
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+
+dir="${1:-$ROOT/build}"
+runs="${2:-40}"
+install_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+build_tree "$dir" -DTALVO_BUILD_BENCHMARKS=ON
+
+echo "build type: $(grep -m1 '^CMAKE_BUILD_TYPE:' "$dir/CMakeCache.txt" | cut -d= -f2)"
+echo "machine: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
+
+xvfb-run -a "$dir/benchmarks/talvo_benchmarks" \
+    --benchmark_repetitions=3 --benchmark_report_aggregates_only=true | grep -v '^Raw Device'
+
+xvfb-run -a -s "-screen 0 1920x1080x24" \
+    "$dir/benchmarks/talvo_launch_probe" --runs "$runs" \
+    "$dir/benchmarks/talvo_reference_window" "$dir/Talvo z3 Control"
