@@ -26,7 +26,7 @@ const juce::Colour keyBottom     { 0xff22282b };
 const juce::Colour red           { 0xffff4b3a };
 const juce::Colour yellow        { 0xffffd23f };
 
-constexpr float designWidth = 496.0f;
+constexpr auto designWidth = (float) PanelLayout::designWidth;
 
 // Picture pixels: print set smaller than this blurs into a smudge on the small panels.
 constexpr float smallestPrint = 9.0f;
@@ -113,7 +113,7 @@ float tier = 1.0f;
 
 juce::Rectangle<float> onPanel (juce::Rectangle<int> design)
 {
-    const auto r = PanelDesign::scaled (design, tier);
+    const auto r = PanelLayout::scaled (design, tier);
     return { (float) r.getX() / tier, (float) r.getY() / tier, (float) r.getWidth() / tier, (float) r.getHeight() / tier };
 }
 
@@ -136,7 +136,7 @@ void header (juce::Graphics& g, const char* text, juce::Rectangle<float> area, j
 // The dB scale beside a fader: every mark sits where the knob's centre really lands at this tier.
 float faderMarkY (juce::Rectangle<int> fader, float dB)
 {
-    const auto r = PanelDesign::scaled (fader, tier);
+    const auto r = PanelLayout::scaled (fader, tier);
     const auto centre = KnobTravel::verticalKnobCentre (r.getWidth(), r.getHeight(), tier, faderKnobHeight, (dB + 90.0f) / 90.0f);
     return ((float) r.getY() + centre) / tier;
 }
@@ -193,7 +193,7 @@ void meterBezel (juce::Graphics& g, juce::Rectangle<int> left, juce::Rectangle<i
 void panTrack (juce::Graphics& g, juce::Rectangle<int> pan)
 {
     // The track runs between the knob's centres at the two ends of its travel at this tier.
-    const auto r = PanelDesign::scaled (pan, tier);
+    const auto r = PanelLayout::scaled (pan, tier);
     auto centreAt = [&] (double proportion)
     { return ((float) r.getX() + KnobTravel::horizontalKnobCentre (r.getWidth(), r.getHeight(), tier, panKnobSize, proportion)) / tier; };
 
@@ -586,7 +586,7 @@ void paintPanelFace (juce::Graphics& g, float tierScale)
     brand (g, { 12.0f, 8.0f, 150.0f, 40.0f }, 26.0f);
     print (g, { "USB AUDIO INTERFACE", "USB AUDIO", "" }, { 166.0f, 14.0f, 104.0f, 28.0f }, 9.0f, printGrey,
            juce::Justification::centredLeft, 0.05f);
-    well (g, settingsButton);
+    well (g, designRect (Row::settingsButton));
 
     // Input section: three strips, In 1, In 2 and the playback pair.
     const char* stripNames[] = { "IN 1", "IN 2", "DAW 1/2" };
@@ -602,15 +602,15 @@ void paintPanelFace (juce::Graphics& g, float tierScale)
         if (strip < 2)
         {
             // The input-type box draws only its text and arrow: print its field here.
-            const auto box = onPanel (inputTypeBoxes[strip]);
+            const auto box = onPanel (designRect (Row::inputTypeBoxes, strip));
             g.setColour (wellFill);
             g.fillRoundedRectangle (box, 4.0f);
             g.setColour (turquoise.withAlpha (0.35f));
             g.drawRoundedRectangle (box.reduced (0.5f), 4.0f, 1.0f);
             print (g, { "INPUT" }, { x + 8.0f, 106.0f, 108.0f, 40.0f }, 10.0f, dimGrey, juce::Justification::centred, 0.1f);
 
-            well (g, phantomButtons[strip]);
-            well (g, phaseButtons[strip]);
+            well (g, designRect (strip == 0 ? Row::phantom1 : Row::phantom2));
+            well (g, designRect (strip == 0 ? Row::phase1 : Row::phase2));
         }
         else
         {
@@ -619,16 +619,17 @@ void paintPanelFace (juce::Graphics& g, float tierScale)
                    juce::Justification::centred, 0.05f);
         }
 
-        panTrack (g, inputPans[strip]);
-        faderTrack (g, inputFaders[strip]);
-        faderScale (g, inputFaders[strip], strip < 2 ? x + 50.0f : 298.0f, x + (strip < 2 ? 86.0f : 84.0f), strip < 2 ? 34.0f : 36.0f);
-        well (g, inputMutes[strip]);
+        panTrack (g, designRect (Row::inputPanSliders, strip));
+        const auto fader = designRect (Row::inputFaders, strip);
+        faderTrack (g, fader);
+        faderScale (g, fader, strip < 2 ? x + 50.0f : 298.0f, x + (strip < 2 ? 86.0f : 84.0f), strip < 2 ? 34.0f : 36.0f);
+        well (g, designRect (Row::muteInButtons, strip));
         print (g, { strip < 2 ? "PAN" : "BAL" }, { x + 56.0f, 656.0f, 60.0f, 48.0f }, 10.0f, dimGrey, juce::Justification::centred, 0.1f);
     }
 
-    meterBezel (g, inputMeters[0], inputMeters[0]);
-    meterBezel (g, inputMeters[1], inputMeters[1]);
-    meterBezel (g, inputMeters[2], inputMeters[3]);
+    for (const auto& meter : designRects (Row::inputMeters))
+        meterBezel (g, meter, meter);
+    meterBezel (g, designRect (Row::playbackMeters, 0), designRect (Row::playbackMeters, 1));
 
     // The free column beside the input strips: a key to the buttons and the meters. The small
     // pictures draw the keys larger, so that the glyphs and words in them stay legible.
@@ -674,7 +675,7 @@ void paintPanelFace (juce::Graphics& g, float tierScale)
     // Middle band: mute-all on the left, the two output selectors on the right.
     section (g, { 2.0f, 714.0f, 244.0f, 52.0f });
     print (g, { "MUTE ALL", "MUTE\nALL" }, { 8.0f, 714.0f, 90.0f, 52.0f }, 11.0f, printGrey, juce::Justification::centred, 0.08f);
-    well (g, muteAllButton);
+    well (g, designRect (Row::muteAllButton));
     print (g, { "INPUTS" }, { 150.0f, 714.0f, 94.0f, 52.0f }, 9.0f, dimGrey, juce::Justification::centred, 0.08f);
 
     const char* outputNames[] = { "OUT 1/2", "HP 1" };
@@ -685,23 +686,24 @@ void paintPanelFace (juce::Graphics& g, float tierScale)
         section (g, { x + 2.0f, 714.0f, 120.0f, 642.0f });
         print (g, { outputNames[strip] }, { x + 4.0f, 716.0f, 68.0f, 24.0f }, 13.0f, orange, juce::Justification::centred, 0.0f);
         print (g, { "SEND TO", "SEND" }, { x + 4.0f, 740.0f, 68.0f, 22.0f }, 8.5f, dimGrey, juce::Justification::centred, 0.0f);
-        well (g, targetButtons[strip]);
+        well (g, designRect (Row::targetButtons, strip));
 
         // Screen behind the routing overview.
-        const auto screen = onPanel (miniMixers[strip]).expanded (4.0f);
+        const auto screen = onPanel (designRect (Row::miniMixers, strip)).expanded (4.0f);
         g.setColour (juce::Colour (0xff0d1213));
         g.fillRoundedRectangle (screen, 5.0f);
         g.setColour (turquoise.withAlpha (0.25f));
         g.drawRoundedRectangle (screen.reduced (0.5f), 5.0f, 1.0f);
 
-        panTrack (g, outputPans[strip]);
-        well (g, outputMutes[strip]);
-        well (g, outputSolos[strip]);
+        panTrack (g, designRect (Row::outputBalanceSliders, strip));
+        well (g, designRect (Row::muteOutButtons, strip));
+        well (g, designRect (Row::soloOutButtons, strip));
     }
 
+    const auto outputFader = designRect (Row::outputFaders);
     faderTrack (g, outputFader);
     faderScale (g, outputFader, 298.0f, 334.0f, 34.0f);
-    meterBezel (g, outputMeters[0], outputMeters[1]);
+    meterBezel (g, designRect (Row::outputMeters, 0), designRect (Row::outputMeters, 1));
 
     // The headphone strip has no fader: a printed headphone instead.
     {
@@ -727,7 +729,7 @@ void paintPanelFace (juce::Graphics& g, float tierScale)
 
     for (int slot = 0; slot < 4; ++slot)
     {
-        const auto r = onPanel (snapshotButtons[slot]).getUnion (onPanel (snapshotEditButtons[slot]));
+        const auto r = onPanel (designRect (Row::snapshotButtons, slot)).getUnion (onPanel (designRect (Row::snapshotEditButtons, slot)));
         g.setColour (wellFill);
         g.fillRoundedRectangle (r.expanded (2.0f, 1.0f), 6.0f);
         g.setColour (juce::Colours::white.withAlpha (0.05f));
@@ -739,9 +741,9 @@ void paintPanelFace (juce::Graphics& g, float tierScale)
     header (g, "MIDI", { 8.0f, 1262.0f, 64.0f, 24.0f }, turquoise);
     print (g, { "IN" }, { 24.0f, 1326.0f, 56.0f, 24.0f }, 9.5f, printGrey);
     print (g, { "OUT" }, { 96.0f, 1326.0f, 56.0f, 24.0f }, 9.5f, printGrey);
-    well (g, midiLeds[0]);
-    well (g, midiLeds[1]);
-    well (g, midiButton);
+    well (g, designRect (Row::midiLed1));
+    well (g, designRect (Row::midiLed2));
+    well (g, designRect (Row::midiButton));
 
     // Spare plate between snapshots and MIDI.
     section (g, { 2.0f, 1066.0f, 244.0f, 188.0f });

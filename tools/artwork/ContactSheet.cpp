@@ -52,19 +52,19 @@ std::vector<ButtonGroup> buttonGroups()
     using namespace PanelDesign;
 
     return {
-        { TALVO_RESOURCE (50, "midi"), TALVO_RESOURCE (4, ""), TALVO_RESOURCE (27, ""), { 48, 48 }, { midiButton }, { false } },
-        { TALVO_RESOURCE (57, "mute all"), TALVO_RESOURCE (10, ""), TALVO_RESOURCE (33, ""), { 48, 48 }, { muteAllButton }, { true } },
-        { TALVO_RESOURCE (49, "48V"), TALVO_RESOURCE (3, ""), TALVO_RESOURCE (26, ""), { 48, 48 }, { phantomButtons[0], phantomButtons[1] }, { true, false } },
-        { TALVO_RESOURCE (60, "phase"), TALVO_RESOURCE (13, ""), TALVO_RESOURCE (36, ""), { 48, 48 }, { phaseButtons[0], phaseButtons[1] }, { false, true } },
+        { TALVO_RESOURCE (50, "midi"), TALVO_RESOURCE (4, ""), TALVO_RESOURCE (27, ""), { 48, 48 }, designRects (Row::midiButton), { false } },
+        { TALVO_RESOURCE (57, "mute all"), TALVO_RESOURCE (10, ""), TALVO_RESOURCE (33, ""), { 48, 48 }, designRects (Row::muteAllButton), { true } },
+        { TALVO_RESOURCE (49, "48V"), TALVO_RESOURCE (3, ""), TALVO_RESOURCE (26, ""), { 48, 48 }, designRects ({ Row::phantom1, Row::phantom2 }), { true, false } },
+        { TALVO_RESOURCE (60, "phase"), TALVO_RESOURCE (13, ""), TALVO_RESOURCE (36, ""), { 48, 48 }, designRects ({ Row::phase1, Row::phase2 }), { false, true } },
         { TALVO_RESOURCE (58, "mute"), TALVO_RESOURCE (11, ""), TALVO_RESOURCE (34, ""), { 48, 48 },
-          { inputMutes[0], inputMutes[1], inputMutes[2], outputMutes[0], outputMutes[1] }, { false, true, false, false, true } },
-        { TALVO_RESOURCE (62, "solo"), TALVO_RESOURCE (15, ""), TALVO_RESOURCE (38, ""), { 48, 48 }, { outputSolos[0], outputSolos[1] }, { true, false } },
-        { TALVO_RESOURCE (51, "target"), TALVO_RESOURCE (5, ""), TALVO_RESOURCE (28, ""), { 48, 48 }, { targetButtons[0], targetButtons[1] }, { true, false } },
+          designRects ({ Row::muteInButtons, Row::muteOutButtons }), { false, true, false, false, true } },
+        { TALVO_RESOURCE (62, "solo"), TALVO_RESOURCE (15, ""), TALVO_RESOURCE (38, ""), { 48, 48 }, designRects (Row::soloOutButtons), { true, false } },
+        { TALVO_RESOURCE (51, "target"), TALVO_RESOURCE (5, ""), TALVO_RESOURCE (28, ""), { 48, 48 }, designRects (Row::targetButtons), { true, false } },
         { TALVO_RESOURCE (53, "snapshot"), TALVO_RESOURCE (7, ""), TALVO_RESOURCE (30, ""), { 180, 36 },
-          { snapshotButtons[0], snapshotButtons[1], snapshotButtons[2], snapshotButtons[3] }, { false, true, false, false } },
+          designRects (Row::snapshotButtons), { false, true, false, false } },
         { TALVO_RESOURCE (52, "snapshot edit"), TALVO_RESOURCE (6, ""), TALVO_RESOURCE (29, ""), { 40, 36 },
-          { snapshotEditButtons[0], snapshotEditButtons[1], snapshotEditButtons[2], snapshotEditButtons[3] }, { false, false, true, false } },
-        { TALVO_RESOURCE (61, "settings"), TALVO_RESOURCE (14, ""), TALVO_RESOURCE (37, ""), { 48, 48 }, { settingsButton }, { false } },
+          designRects (Row::snapshotEditButtons), { false, false, true, false } },
+        { TALVO_RESOURCE (61, "settings"), TALVO_RESOURCE (14, ""), TALVO_RESOURCE (37, ""), { 48, 48 }, designRects (Row::settingsButton), { false } },
     };
 }
 
@@ -74,16 +74,18 @@ class MockPanel final : public juce::Component
 public:
     explicit MockPanel (int width)
     {
-        const auto height = width * 1360 / 496;
-        const auto s = (float) width / 496.0f;
-        tierScale = width >= 373 ? 1.0f : (width <= 267 ? 0.5f : 0.75f);
+        using PanelLayout::ArtworkTier;
+        const auto height = width * PanelLayout::designHeight / PanelLayout::designWidth;
+        const auto s = PanelLayout::layoutScale (width);
+        const auto tier = PanelLayout::tierForWidth (width);
+        tierScale = PanelLayout::tierScale (tier);
         setSize (width, height);
 
         const Resource backgrounds[] = { TALVO_RESOURCE (70, ""), TALVO_RESOURCE (23, ""), TALVO_RESOURCE (46, "") };
-        background = load (backgrounds[tierScale >= 1.0f ? 0 : (tierScale <= 0.5f ? 2 : 1)])
+        background = load (backgrounds[tier == ArtworkTier::large ? 0 : (tier == ArtworkTier::small ? 2 : 1)])
                          .rescaled (width, height, juce::Graphics::highResamplingQuality);
 
-        auto place = [s] (juce::Component& c, juce::Rectangle<int> r) { c.setBounds (PanelDesign::scaled (r, s)); };
+        auto place = [s] (juce::Component& c, juce::Rectangle<int> r) { c.setBounds (PanelLayout::scaled (r, s)); };
         using namespace PanelDesign;
 
         comboLookAndFeel.scale = s;
@@ -95,7 +97,7 @@ public:
 
         for (auto& group : buttonGroups())
         {
-            const auto& picture = tierScale >= 1.0f ? group.large : (tierScale <= 0.5f ? group.small : group.medium);
+            const auto& picture = tier == ArtworkTier::large ? group.large : (tier == ArtworkTier::small ? group.small : group.medium);
 
             for (size_t i = 0; i < group.rectangles.size(); ++i)
             {
@@ -124,11 +126,11 @@ public:
             box->addItem ("INST", 1);
             box->setText (inputTypes[i], juce::dontSendNotification);
             addAndMakeVisible (box);
-            place (*box, inputTypeBoxes[i]);
+            place (*box, designRect (Row::inputTypeBoxes, i));
         }
 
-        const std::pair<juce::Rectangle<int>, double> faders[] = { { inputFaders[0], -20.0 }, { inputFaders[1], -6.0 },
-                                                                     { inputFaders[2], 0.0 }, { outputFader, -90.0 } };
+        const std::pair<juce::Rectangle<int>, double> faders[] = { { designRect (Row::inputFaders, 0), -20.0 }, { designRect (Row::inputFaders, 1), -6.0 },
+                                                                     { designRect (Row::inputFaders, 2), 0.0 }, { designRect (Row::outputFaders), -90.0 } };
 
         for (size_t i = 0; i < 4; ++i)
         {
@@ -140,8 +142,8 @@ public:
             place (*fader, faders[i].first);
         }
 
-        const std::pair<juce::Rectangle<int>, double> pans[] = { { inputPans[0], -0.5 }, { inputPans[1], -1.0 }, { inputPans[2], 0.3 },
-                                                                   { outputPans[0], 0.0 }, { outputPans[1], 1.0 } };
+        const std::pair<juce::Rectangle<int>, double> pans[] = { { designRect (Row::inputPanSliders, 0), -0.5 }, { designRect (Row::inputPanSliders, 1), -1.0 }, { designRect (Row::inputPanSliders, 2), 0.3 },
+                                                                   { designRect (Row::outputBalanceSliders, 0), 0.0 }, { designRect (Row::outputBalanceSliders, 1), 1.0 } };
 
         for (auto& pan : pans)
         {
@@ -153,9 +155,9 @@ public:
             place (*slider, pan.first);
         }
 
-        const std::pair<juce::Rectangle<int>, std::int8_t> meters[] = { { inputMeters[0], 70 }, { inputMeters[1], 35 },
-                                                                         { inputMeters[2], 90 }, { inputMeters[3], 85 },
-                                                                         { outputMeters[0], 90 }, { outputMeters[1], 85 } };
+        const std::pair<juce::Rectangle<int>, std::int8_t> meters[] = { { designRect (Row::inputMeters, 0), 70 }, { designRect (Row::inputMeters, 1), 35 },
+                                                                         { designRect (Row::playbackMeters, 0), 90 }, { designRect (Row::playbackMeters, 1), 85 },
+                                                                         { designRect (Row::outputMeters, 0), 90 }, { designRect (Row::outputMeters, 1), 85 } };
 
         for (size_t i = 0; i < 6; ++i)
         {
@@ -175,13 +177,13 @@ public:
             mini->setLookAndFeel (&comboLookAndFeel);
             mini->setMiniMixerSliderValues (matrix, i == 0 ? 2 : 0, i == 0 ? 3 : 1);
             addAndMakeVisible (mini);
-            place (*mini, PanelDesign::miniMixers[i]);
+            place (*mini, designRect (Row::miniMixers, i));
         }
 
         addAndMakeVisible (led1);
         addAndMakeVisible (led2);
-        place (led1, midiLeds[0]);
-        place (led2, midiLeds[1]);
+        place (led1, designRect (Row::midiLed1));
+        place (led2, designRect (Row::midiLed2));
         led2.setSteadyState (true);
     }
 

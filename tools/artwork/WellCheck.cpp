@@ -22,10 +22,12 @@ namespace
 {
 juce::Image background (int width)
 {
-    if (width >= 373)
+    const auto tier = PanelLayout::tierForWidth (width);
+
+    if (tier == PanelLayout::ArtworkTier::large)
         return juce::ImageCache::getFromMemory (OVKBIN::temp_binary_data_70, OVKBIN::temp_binary_data_70Size);
 
-    if (width >= 268)
+    if (tier == PanelLayout::ArtworkTier::medium)
         return juce::ImageCache::getFromMemory (OVKBIN::temp_binary_data_23, OVKBIN::temp_binary_data_23Size);
 
     return juce::ImageCache::getFromMemory (OVKBIN::temp_binary_data_46, OVKBIN::temp_binary_data_46Size);
@@ -34,8 +36,7 @@ juce::Image background (int width)
 /** Paints one slider of the panel at the given value onto g, in panel coordinates. */
 void paintKnob (juce::Graphics& g, juce::Component& panel, juce::Slider& slider, juce::Rectangle<int> design, double value)
 {
-    const auto s = (float) panel.getWidth() / 496.0f;
-    slider.setBounds (PanelDesign::scaled (design, s));
+    slider.setBounds (PanelLayout::scaled (design, PanelLayout::layoutScale (panel.getWidth())));
     slider.setValue (value, juce::dontSendNotification);
     juce::Graphics::ScopedSaveState state (g);
     g.setOrigin (slider.getPosition());
@@ -44,8 +45,8 @@ void paintKnob (juce::Graphics& g, juce::Component& panel, juce::Slider& slider,
 
 juce::Image check (int width)
 {
-    const auto s = (float) width / 496.0f;
-    const auto height = (int) (1360.0f * s);
+    const auto s = PanelLayout::layoutScale (width);
+    const auto height = (int) ((float) PanelLayout::designHeight * s);
     juce::Image image (juce::Image::ARGB, width, height, true);
     juce::Graphics g (image);
     g.drawImageAt (background (width).rescaled (width, height, juce::Graphics::highResamplingQuality), 0, 0);
@@ -53,7 +54,7 @@ juce::Image check (int width)
     g.setColour (juce::Colours::magenta.withAlpha (0.8f));
 
     for (auto& r : PanelDesign::all())
-        g.drawRect (PanelDesign::scaled (r, s), 1);
+        g.drawRect (PanelLayout::scaled (r, s), 1);
 
     juce::Component panel;
     panel.setSize (width, height);
@@ -69,10 +70,7 @@ juce::Image check (int width)
     panel.addAndMakeVisible (fader);
     panel.addAndMakeVisible (pan);
 
-    juce::Array<juce::Rectangle<int>> faders { PanelDesign::outputFader };
-    faders.addArray (PanelDesign::inputFaders, 3);
-
-    for (auto& r : faders)
+    for (auto& r : PanelDesign::designRects ({ PanelLayout::Row::outputFaders, PanelLayout::Row::inputFaders }))
     {
         for (auto value : { 0.0, -90.0 })
         {
@@ -83,11 +81,7 @@ juce::Image check (int width)
         }
     }
 
-    juce::Array<juce::Rectangle<int>> pans;
-    pans.addArray (PanelDesign::inputPans, 3);
-    pans.addArray (PanelDesign::outputPans, 2);
-
-    for (auto& r : pans)
+    for (auto& r : PanelDesign::designRects ({ PanelLayout::Row::inputPanSliders, PanelLayout::Row::outputBalanceSliders }))
         for (auto value : { -1.0, 1.0 })
             paintKnob (g, panel, pan, r, value);
 
@@ -109,7 +103,7 @@ int main (int argc, char** argv)
     const auto folder = juce::File::getCurrentWorkingDirectory().getChildFile (argv[1]);
     const auto zoom = argc >= 3 ? juce::jlimit (1, 8, std::atoi (argv[2])) : 1;
     const juce::Rectangle<int> part = argc == 7 ? juce::Rectangle<int> (std::atoi (argv[3]), std::atoi (argv[4]), std::atoi (argv[5]), std::atoi (argv[6]))
-                                                : juce::Rectangle<int> (0, 0, 496, 1360);
+                                                : juce::Rectangle<int> (0, 0, PanelLayout::designWidth, PanelLayout::designHeight);
 
     if (! folder.createDirectory())
         return 1;
@@ -117,7 +111,7 @@ int main (int argc, char** argv)
     for (int width : { 496, 372, 248 })
     {
         const auto whole = check (width);
-        const auto image = whole.getClippedImage (PanelDesign::scaled (part, (float) width / 496.0f).getIntersection (whole.getBounds()));
+        const auto image = whole.getClippedImage (PanelLayout::scaled (part, PanelLayout::layoutScale (width)).getIntersection (whole.getBounds()));
         const auto file = folder.getChildFile ("well-check-" + juce::String (width) + ".png");
         file.deleteFile();
         juce::FileOutputStream out (file);
