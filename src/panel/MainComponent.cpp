@@ -115,6 +115,9 @@ MainComponent::~MainComponent()
     releaseUSBDevice();
     releaseRawUsbNotifications();
 
+    // A settings dialog still open at exit loses its content before the controls go.
+    delete m_settingsWindow.getComponent();
+
     juce::PopupMenu::dismissAllActiveMenus();
 
     if (applicationCommandManager == nullptr)
@@ -162,6 +165,7 @@ void MainComponent::buildMonitorAndMidiSection()
     addAndMakeVisible (m_midiButton);
     m_midiButton.setToggleable (true);
     m_midiButton.addListener (this);
+    m_midiButton.onClick = [this] { sendMidiButtonMessage(); };
 
     addAndMakeVisible (m_muteAllButton);
     makeToggle (m_muteAllButton, this, true);
@@ -288,6 +292,9 @@ void MainComponent::buildSettingsAndUpdateButtons()
 
     m_settingsButton.setName ("settings");
     m_updateButton.setName ("update");
+
+    m_settingsButton.onClick = [this] { openSettingsDialog(); };
+    m_updateButton.onClick = [this] { openUpdater(); };
 }
 
 void MainComponent::buildPanSliders()
@@ -407,5 +414,3 @@ void MainComponent::resized() {}
 void MainComponent::buttonClicked (juce::Button*) {}
 
 void MainComponent::sliderValueChanged (juce::Slider*) {}
-
-void MainComponent::actionListenerCallback (const juce::String&) {}

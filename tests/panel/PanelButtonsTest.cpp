@@ -1,0 +1,114 @@
+#include "support/BoundDevicesFixture.h"
+#include "support/FakeUpdater.h"
+#include "support/MessageLoop.h"
+
+class PanelButtons : public BoundDevicesFixture
+{
+protected:
+    PanelButtons() { panel->enableAllElements (true); }
+
+    /** Clicks the settings button; while its dialog runs, look checks it and then presses one of
+        its buttons.
+    */
+    void runSettingsDialog (std::function<juce::Button& (TalvoSettingsWindow&)> look)
+    {
+        bool looked = false;
+        panel->m_settingsButton.triggerClick();
+        juce::MessageManager::callAsync ([&]
+        {
+            ASSERT_NE (panel->m_settingsWindow, nullptr);
+            look (*panel->m_settingsWindow).triggerClick();
+            looked = true;
+        });
+
+        ASSERT_TRUE (pumpMessagesUntil ([&] { return looked && panel->m_settingsDialog == nullptr; }));
+        EXPECT_EQ (panel->m_settingsWindow, nullptr);
+    }
+
+    /** A stand-in updater that leaves a mark when it runs. */
+    juce::File fakeUpdaterMark()
+    {
+        panel->m_applicationBundle = bundle.folder;
+        bundle.installUpdater ("touch \"$(dirname \"$0\")/ran\"");
+        return FirmwareUpdaterLocation::updaterIn (bundle.folder).getSiblingFile ("ran");
+    }
+
+    FakeBundle bundle;
+};
+
+TEST_F (PanelButtons, MidiButtonAndInputTypeSendTheirMessages)
+{
+    panel->m_midiButton.triggerClick();
+    ASSERT_TRUE (pumpMessagesUntil ([&] { return ! ports.sentMessages().empty(); }));
+    EXPECT_EQ (sentBytes(), std::vector<Bytes> { frame ({ 0x68, 0x7F }) });
+
+    // "CB2" to "HI-Z": both inputs' configurations go out.
+    ports.clearSentMessages();
+    panel->setInputOptions (MainComponent::lineOption, &panel->m_inputTypeBox2, &panel->m_48V2);
+    panel->m_inputTypeBox2.setSelectedId (2, juce::sendNotificationSync);
+    EXPECT_EQ (sentBytes(), (std::vector<Bytes> { frame ({ 0x40, 0x00 }), frame ({ 0x41, 0x08 }) }));
+}
+
+TEST_F (PanelButtons, TwoMuteAllClicksSendTheOutputsTwiceAndTheSourcesOnceUnmuted)
+{
+    panel->m_muteAllButton.setToggleState (true, juce::sendNotificationSync);
+    ASSERT_TRUE (pumpMessagesUntil ([&] { return ports.sentMessages().size() == 4; }));
+    panel->m_muteAllButton.setToggleState (false, juce::sendNotificationSync);
+    ASSERT_TRUE (pumpMessagesUntil ([&] { return ! panel->m_outputFaderMoving; }));
+
+    const auto sent = sentBytes();
+    ASSERT_EQ (sent.size(), 4u + 4u + 16u);
+    EXPECT_EQ (sent[0][6] & 0x04, 0x04);   // first the outputs muted
+    EXPECT_EQ (sent[4][6] & 0x04, 0x00);   // then unmuted
+    for (size_t i = 8; i < sent.size(); ++i)
+        EXPECT_EQ (sent[i][6] & 0x40, 0x00) << i;   // the sources once, unmuted
+    EXPECT_FALSE (panel->m_muteInButtons[0]->getToggleState());
+}
+
+TEST_F (PanelButtons, SettingsButtonAlignsTheRatesAndOkChangesNothingElse)
+{
+    const auto mark = fakeUpdaterMark();
+
+    runSettingsDialog ([] (TalvoSettingsWindow& w) -> juce::Button&
+    {
+        EXPECT_EQ (w.sampleRateBox.getText(), "48 Khz");
+        EXPECT_EQ (w.getWidth(), 500);
+        return w.okButton;
+    });
+
+    EXPECT_EQ (sim.host.audio.nominalRateOf (input), 48000.0);
+    EXPECT_FALSE (mark.exists());
+}
+
+TEST_F (PanelButtons, AFailedRateShowsNoRateAndStartUpdaterRunsTheUpdater)
+{
+    const auto mark = fakeUpdaterMark();
+    sim.host.audio.removeDevice (input);
+    auto refusing = at (ScopedSimulatedHost::talvoInput(), 44100.0);
+    refusing.setRateStatus = 1;
+    gInAudioObjectID = sim.host.audio.addDevice (refusing);
+
+    runSettingsDialog ([] (TalvoSettingsWindow& w) -> juce::Button&
+    {
+        EXPECT_EQ (w.sampleRateBox.getNumItems(), 0);
+        return w.updaterButton;
+    });
+
+    EXPECT_EQ (panel->m_mixer.sampleRate, 0.0);
+    EXPECT_TRUE (mark.exists());
+}
+
+TEST_F (PanelButtons, AnOpenSettingsDialogAtExitLosesItsContentWithThePanel)
+{
+    auto* content = new TalvoSettingsWindow (false, panel->m_mixer);
+    juce::DialogWindow::LaunchOptions options;
+    options.content.setOwned (content);
+    std::unique_ptr<juce::DialogWindow> dialog (options.create());
+    juce::Component::SafePointer<TalvoSettingsWindow> watch (content);
+    panel->m_settingsWindow = content;
+    panel->m_settingsDialog = dialog.get();
+
+    panel = nullptr;
+    EXPECT_EQ (watch, nullptr);
+    EXPECT_EQ (dialog->getContentComponent(), nullptr);
+}
