@@ -1,3 +1,4 @@
+#include "mixer/TimerIds.h"
 #include "support/BoundDevicesFixture.h"
 #include "support/FakeUpdater.h"
 #include "support/MessageLoop.h"
@@ -51,10 +52,15 @@ TEST_F (PanelButtons, MidiButtonAndInputTypeSendTheirMessages)
 
 TEST_F (PanelButtons, TwoMuteAllClicksSendTheOutputsTwiceAndTheSourcesOnceUnmuted)
 {
+    // No message is dispatched in between, so no time passes for the timers: the due 1 ms timer is
+    // run by hand, and the second click comes well within the 100 ms.
     panel->m_muteAllButton.setToggleState (true, juce::sendNotificationSync);
-    ASSERT_TRUE (pumpMessagesUntil ([&] { return ports.sentMessages().size() == 4; }));
+    panel->timerCallback (muteAllOutputsTimer);
     panel->m_muteAllButton.setToggleState (false, juce::sendNotificationSync);
-    ASSERT_TRUE (pumpMessagesUntil ([&] { return ! panel->m_outputFaderMoving; }));
+    panel->timerCallback (muteAllOutputsTimer);
+
+    EXPECT_EQ (panel->getTimerInterval (muteAllSourcesTimer), 100);  // restarted, so it runs once
+    panel->timerCallback (muteAllSourcesTimer);
 
     const auto sent = sentBytes();
     ASSERT_EQ (sent.size(), 4u + 4u + 16u);
@@ -63,6 +69,7 @@ TEST_F (PanelButtons, TwoMuteAllClicksSendTheOutputsTwiceAndTheSourcesOnceUnmute
     for (size_t i = 8; i < sent.size(); ++i)
         EXPECT_EQ (sent[i][6] & 0x40, 0x00) << i;   // the sources once, unmuted
     EXPECT_FALSE (panel->m_muteInButtons[0]->getToggleState());
+    EXPECT_FALSE (panel->isTimerRunning (muteAllSourcesTimer));
 }
 
 TEST_F (PanelButtons, SettingsButtonAlignsTheRatesAndOkChangesNothingElse)
