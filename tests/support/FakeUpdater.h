@@ -2,19 +2,10 @@
 
 #include "device/FirmwareUpdaterLocation.h"
 
-#include <juce_core/juce_core.h>
-
-/** A bundle folder for one test, with blanks in its name, removed with everything in it. */
-class FakeBundle
+/** A bundle folder with blanks in its name for one test, removed with everything in it. */
+struct FakeBundle
 {
-public:
-    FakeBundle()
-        : folder (juce::File::getSpecialLocation (juce::File::tempDirectory)
-                      .getNonexistentChildFile ("Talvo z3 Control bundle", {}, false))
-    {
-        folder.createDirectory();
-    }
-
+    FakeBundle() { folder.createDirectory(); }
     ~FakeBundle() { folder.deleteRecursively(); }
 
     /** Places a shell script as the bundle's updater. */
@@ -26,5 +17,6 @@ public:
         updater.setExecutePermission (true);
     }
 
-    const juce::File folder;
+    const juce::File folder = juce::File::getSpecialLocation (juce::File::tempDirectory)
+                                  .getNonexistentChildFile ("Talvo z3 Control bundle", {}, false);
 };
