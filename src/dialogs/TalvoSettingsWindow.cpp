@@ -66,10 +66,8 @@ TalvoSettingsWindow::TalvoSettingsWindow (bool hwControl, Talvoz6Mixer& mixer)
 
     hwControlToggle.setToggleState (hwControl, juce::dontSendNotification);
 
-    const juce::URL website (websiteAddress);
-    websiteLink.setButtonText (website.getDomain());
-    websiteLink.setURL (website);
-
+    // The link's text and address are set where it is built: copying a URL into it with setURL
+    // trips the framework's empty-buffer copy under the undefined-behaviour checker.
     sampleRateLabel.attachToComponent (&sampleRateBox, true);
     usbBufferLabel.attachToComponent (&usbBufferBox, true);
     bufferSizeLabel.attachToComponent (&bufferSizeBox, true);

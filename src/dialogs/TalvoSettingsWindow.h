@@ -79,7 +79,7 @@ public:
     int currentBufferSize = 0;
 
     juce::Label websiteLabel { {}, "Visit Website:" };
-    juce::HyperlinkButton websiteLink;
+    juce::HyperlinkButton websiteLink { juce::URL (websiteAddress).getDomain(), juce::URL (websiteAddress) };
 
     juce::Rectangle<int> column1, column2, column3;
 
