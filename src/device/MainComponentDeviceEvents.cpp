@@ -111,6 +111,7 @@ void MainComponent::handleDeviceEvent (OVK_CallbackEvent event)
             m_mixer.sampleRate = hw_getAlignedSampleRate();
             m_mixer.usbBuffer = 0;
             m_mixer.bufferSize = 0;
+            refreshSettingsDialog();
 
             startTimer (midiPortScanTimer, TimerIntervals::portScanFirstDelay);
             startTimer (firmwareCheckTimer, TimerIntervals::firmwareCheckDelay);

@@ -140,6 +140,13 @@ void MainComponent::timerCallback (int timerID)
             if (auto* window = getParentComponent())
                 window->setVisible (true);
 
+            // On top and back again: brings an open settings dialog in front of the main window.
+            if (auto* dialog = m_settingsDialog.getComponent())
+            {
+                dialog->setAlwaysOnTop (true);
+                dialog->setAlwaysOnTop (false);
+            }
+
             copyFactoryMatrix (m_sourceVolumeArray);
             std::fill (&m_sourceMuteArray[0][0], &m_sourceMuteArray[0][0] + numMixerSources * numMixerDestinations, false);
             std::fill (std::begin (m_outputMuteArray), std::end (m_outputMuteArray), false);
@@ -163,6 +170,13 @@ void MainComponent::timerCallback (int timerID)
 
         case sampleRateSyncTimer:
             m_mixer.sampleRate = hw_getAlignedSampleRate();
+
+            if (refreshSettingsDialog())
+            {
+                m_settingsWindow->repaint();
+                if (m_settingsDialog != nullptr)
+                    m_settingsDialog->repaint();
+            }
             break;
 
         case muteAllOutputsTimer:

@@ -43,6 +43,7 @@ namespace TimerIntervals
     constexpr int periodicSaveInterval = 2000;
     constexpr int stateRequestDelay    = 130;   ///< after the restore
     constexpr int disableControlsDelay = 10;    ///< after a removal
+    constexpr int factoryResetDelay    = 300;   ///< after the factory-default command
     constexpr int hideUpdateButtonDelay = 100;  ///< after a removal
     constexpr int sampleRateSyncInterval = 50;
     constexpr int deviceResetSettle    = 250;   ///< between the first two messages of the reset

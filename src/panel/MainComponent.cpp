@@ -132,7 +132,8 @@ MainComponent::~MainComponent()
     juce::MenuBarModel::setMacMainMenu (nullptr);
    #endif
 
-    // The open settings dialog's content goes here, before the controls it reads.
+    // A settings dialog still open at exit loses its content before the controls go.
+    delete m_settingsWindow.getComponent();
 
     m_routingDialog = nullptr;
     m_routingWindow = nullptr;
@@ -195,6 +196,7 @@ void MainComponent::buildMonitorAndMidiSection()
     addAndMakeVisible (m_midiButton);
     m_midiButton.setToggleable (true);
     m_midiButton.addListener (this);
+    m_midiButton.onClick = [this] { sendMidiButtonMessage(); };
 
     addAndMakeVisible (m_muteAllButton);
     makeToggle (m_muteAllButton, this, true);
@@ -347,6 +349,9 @@ void MainComponent::buildSettingsAndUpdateButtons()
 
     m_settingsButton.setName ("settings");
     m_updateButton.setName ("update");
+
+    m_settingsButton.onClick = [this] { openSettingsDialog(); };
+    m_updateButton.onClick = [this] { openUpdater(); };
 }
 
 void MainComponent::buildPanSliders()
@@ -474,4 +479,3 @@ void MainComponent::buildMiniMixers()
     }
 }
 
-void MainComponent::actionListenerCallback (const juce::String&) {}

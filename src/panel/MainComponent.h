@@ -1,9 +1,11 @@
 #pragma once
 
+#include "device/FirmwareUpdaterLocation.h"
 #include "device/MidiDeviceListEntry.h"
 #include "device/MidiPortSystem.h"
 #include "device/RegisterDeviceCallBacksMac.h"
 #include "dialogs/AboutWindow.h"
+#include "dialogs/TalvoSettingsWindow.h"
 #include "mixer/MixerModel.h"
 #include "mixer/PanelTimers.h"
 #include "mixer/StripSends.h"
@@ -206,7 +208,7 @@ public:
     /** Sets the input and playback strips from the matrix for one target; never notifies. */
     void updateLevelValues (int target);
 
-    /** The refresh after interface reports: strips, mini mixers, MIDI LEDs. */
+    /** The refresh after interface reports: strips, mini mixers, MIDI LEDs, open settings dialog. */
     void updateUIFromSettings();
 
     //==============================================================================
@@ -312,6 +314,53 @@ public:
         here instead.
     */
     std::function<void (juce::DialogWindow&)> runSnapshotDialog;
+
+    //==============================================================================
+    // Settings dialog, action messages, panel buttons and the firmware updater
+    // (mixer/MainComponentActions.cpp, panel/MainComponentPanelButtons.cpp,
+    //  device/MainComponentUpdater.cpp)
+
+    /** Accepts the dialog's buffer size; this interface has no latency setting: changes nothing. */
+    void changeLatency (int latency);
+
+    /** The factory-default command: resets the interface and hides the main window now; timer
+        4112 brings the window and the panel's model back 300 ms later.
+    */
+    void runFactoryDefaultCommand();
+
+    /** The monitoring reset: reset begin, the state requests, then the monitoring reset. */
+    void resetMonitoringCommand();
+
+    /** Shows a hidden main window with the panel, or brings a visible one to the front. */
+    void showOrRaiseMainWindow();
+
+    /** The MIDI button's click: sends the midiButton message to every open output. */
+    void sendMidiButtonMessage();
+
+    /** Aligns the two audio devices' rates and stores the result (0 on failure) with no USB
+        buffer count and no buffer size, for the settings dialog.
+    */
+    void alignSampleRatesForSettings();
+
+    /** The settings button's click: aligns the rates, then runs the settings dialog modally and
+        starts the updater when it closes with "Start Updater". Returns when the dialog has closed.
+    */
+    void openSettingsDialog();
+
+    /** Pushes the hardware record into an open settings dialog; false when none is open. */
+    bool refreshSettingsDialog();
+
+    /** Hands the interface to the firmware updater, waits for it to end (blocking the message
+        thread), then arms the presence layer again and hides the update button.
+    */
+    void openUpdater();
+
+    /** The open settings dialog's content and window; empty while no dialog is open. */
+    juce::Component::SafePointer<TalvoSettingsWindow> m_settingsWindow;
+    juce::Component::SafePointer<juce::DialogWindow> m_settingsDialog;
+
+    /** Where openUpdater looks for the updater (see FirmwareUpdaterLocation). */
+    juce::File m_applicationBundle = FirmwareUpdaterLocation::applicationBundle();
 
     //==============================================================================
     OVKdBLabelLookAndFeel m_dBLabelLookAndFeel;

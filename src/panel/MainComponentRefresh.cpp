@@ -137,4 +137,6 @@ void MainComponent::updateUIFromSettings()
         (bit == led1PulseA || bit == led1PulseB ? m_midiLed1 : m_midiLed2).startBlink();
         m_mixer.midiLedPulse = static_cast<std::uint8_t> (m_mixer.midiLedPulse & ~bit);
     }
+
+    refreshSettingsDialog();
 }
