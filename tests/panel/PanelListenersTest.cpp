@@ -54,7 +54,7 @@ TEST_F (PanelListeners, AStripMuteTurnsMuteAllOffWithoutItsActionOtherButtonsLea
     turnOnMuteAll();
     for (auto* other : {(juce::Button*)panel->m_trgButtons[1], (juce::Button*)panel->m_ssButtons[0],
                         (juce::Button*)panel->m_sscButtons[2], (juce::Button*)panel->m_soloOutButtons[0],
-                        (juce::Button*)&panel->m_phase1, (juce::Button*)&panel->m_settingsButton})
+                        (juce::Button*)&panel->m_phase1})
     {
         click (*other);
         EXPECT_TRUE (panel->m_muteAllButton.getToggleState()) << other->getName();
