@@ -1,0 +1,112 @@
+#include "mixer/SafeXmlFile.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using SafeXmlFile::Problem;
+
+namespace
+{
+    juce::File scratchFolder()
+    {
+        auto folder = juce::File::getSpecialLocation (juce::File::tempDirectory)
+                          .getChildFile ("safe-xml-" + juce::String (static_cast<int> (::getpid())));
+        folder.createDirectory();
+        return folder;
+    }
+
+    juce::String nested (int depth, const juce::String& attributes = {})
+    {
+        juce::String text;
+        for (int i = 0; i < depth; ++i)
+            text << "<e" << attributes << ">";
+        for (int i = 0; i < depth; ++i)
+            text << "</e>";
+        return text;
+    }
+
+    Problem parseProblem (const juce::String& text, int maxDepth = 64)
+    {
+        SafeXmlFile::Limits limits;
+        limits.maxDepth = maxDepth;
+        return SafeXmlFile::parse (text.toRawUTF8(), text.getNumBytesAsUTF8(), limits).problem;
+    }
+}
+
+TEST (SafeXmlFile, ReadsOnlySmallRegularFilesAndNeverBlocks)
+{
+    const auto folder = scratchFolder();
+    const auto regular = folder.getChildFile ("a.xml");
+    ASSERT_TRUE (regular.replaceWithText ("<ROOT/>"));
+
+    EXPECT_TRUE (SafeXmlFile::read (regular, {}).ok());
+    EXPECT_EQ (SafeXmlFile::read (folder.getChildFile ("none.xml"), {}).problem, Problem::missing);
+    EXPECT_EQ (SafeXmlFile::read (folder, {}).problem, Problem::notARegularFile);
+
+    // A link to a regular file is followed; a link to a device is not read at all.
+    const auto link = folder.getChildFile ("link.xml");
+    ASSERT_EQ (::symlink (regular.getFullPathName().toRawUTF8(), link.getFullPathName().toRawUTF8()), 0);
+    EXPECT_TRUE (SafeXmlFile::read (link, {}).ok());
+
+    const auto zero = folder.getChildFile ("zero.xml");
+    ASSERT_EQ (::symlink ("/dev/zero", zero.getFullPathName().toRawUTF8()), 0);
+    EXPECT_EQ (SafeXmlFile::read (zero, {}).problem, Problem::notARegularFile);
+
+    const auto dangling = folder.getChildFile ("dangling.xml");
+    ASSERT_EQ (::symlink ("/nonexistent/target", dangling.getFullPathName().toRawUTF8()), 0);
+    EXPECT_EQ (SafeXmlFile::read (dangling, {}).problem, Problem::notARegularFile);
+
+    // A FIFO without a writer would block a plain open for ever.
+    const auto fifo = folder.getChildFile ("fifo.xml");
+    ASSERT_EQ (::mkfifo (fifo.getFullPathName().toRawUTF8(), 0600), 0);
+    EXPECT_EQ (SafeXmlFile::read (fifo, {}).problem, Problem::notARegularFile);
+
+    SafeXmlFile::Limits small;
+    small.maxBytes = 6;
+    const auto result = SafeXmlFile::read (regular, small);
+    EXPECT_EQ (result.problem, Problem::tooLarge);
+    small.maxBytes = 7;
+    EXPECT_TRUE (SafeXmlFile::read (regular, small).ok());
+
+    folder.deleteRecursively();
+}
+
+TEST (SafeXmlFile, MeasuresNestingBeforeTheParserRecurses)
+{
+    // The depth that overflowed the stack in the framework's recursive parser, and the cap's edge.
+    EXPECT_EQ (parseProblem (nested (30000)), Problem::tooDeep);
+    EXPECT_EQ (parseProblem (nested (64)), Problem::none);
+    EXPECT_EQ (parseProblem (nested (65)), Problem::tooDeep);
+    EXPECT_EQ (parseProblem ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + nested (3)), Problem::none);
+
+    // Markup inside values, comments and sections is not nesting; markup that a quote or an
+    // entity would hide from a careless count still is.
+    EXPECT_EQ (parseProblem (nested (3, " a=\"/>\" b='>'")), Problem::none);
+    EXPECT_EQ (parseProblem (nested (3, " a=\"/>\" b='>'"), 2), Problem::tooDeep);
+    EXPECT_EQ (parseProblem ("<a><!-- <b><b><b> --><![CDATA[<c><c><c>]]></a>", 1), Problem::none);
+    EXPECT_EQ (parseProblem ("<a x=\"&lt;&#60;&#x3C;&amp;\">&gt;</a>"), Problem::none);
+    EXPECT_EQ (parseProblem ("<a x=\"&z\"> ; <b y=\"<c><c><c>\"/></a>"), Problem::notXml);
+    EXPECT_EQ (parseProblem ("<a x=\"1\" \"><b><b></b></b></a>"), Problem::notXml);
+    EXPECT_EQ (parseProblem ("<a x=\"unterminated></a>"), Problem::notXml);
+
+    // A document type would bring the parser's entity handling into play.
+    EXPECT_EQ (parseProblem ("<!DOCTYPE a [<!ENTITY x \"y\">]><a>&x;</a>"), Problem::hasDocumentType);
+
+    EXPECT_EQ (parseProblem (""), Problem::notXml);
+    EXPECT_EQ (parseProblem (juce::String::fromUTF8 ("\xEF\xBB\xBF<a/>")), Problem::none);
+
+    // What the framework writes reads back whole.
+    juce::XmlElement root ("PROPERTIES");
+    for (int i = 0; i < 50; ++i)
+    {
+        auto* e = root.createNewChildElement ("VALUE");
+        e->setAttribute ("name", "key" + juce::String (i));
+        e->setAttribute ("val", "<\"&'>\n" + juce::String (i));
+    }
+    const auto written = root.toString();
+    const auto parsed = SafeXmlFile::parse (written.toRawUTF8(), written.getNumBytesAsUTF8(), {});
+    ASSERT_TRUE (parsed.ok()) << SafeXmlFile::describe (parsed.problem);
+    EXPECT_TRUE (parsed.xml->isEquivalentTo (&root, false));
+}
