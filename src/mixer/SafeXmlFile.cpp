@@ -66,7 +66,13 @@ namespace
 
                 if (startsWith ("<!--"))        { if (! skipPast ("-->", 4)) return malformed; }
                 else if (startsWith ("<![CDATA[")) { if (! skipPast ("]]>", 9)) return malformed; }
-                else if (startsWith ("<?"))     { if (! skipPast ("?>", 2)) return malformed; }
+                else if (startsWith ("<?"))
+                {
+                    // Only in the prolog: inside an element, a processing instruction followed by
+                    // text sends the framework's parser round in circles.
+                    if (seenRoot || ! skipPast ("?>", 2))
+                        return malformed;
+                }
                 else if (startsWith ("<!"))     { return documentType; }
                 else if (startsWith ("</"))
                 {
@@ -79,6 +85,8 @@ namespace
                     bool opens = false;
                     if (! readStartTag (opens))
                         return malformed;
+
+                    seenRoot = true;
 
                     if (opens)
                     {
@@ -247,6 +255,7 @@ namespace
         size_t size;
         int maxDepth;
         size_t pos = 0;
+        bool seenRoot = false;
     };
 }
 
@@ -346,7 +355,9 @@ Result parse (const void* data, size_t size, const Limits& limits)
     if (depth > limits.maxDepth)
         return failure (Problem::tooDeep, "deeper than " + juce::String (limits.maxDepth));
 
-    juce::XmlDocument document (juce::String::fromUTF8 (text, static_cast<int> (size)));
+    // Decoded as the framework decodes files (invalid UTF-8 is taken as Windows-1252): the
+    // parser walks a String built from invalid UTF-8 off its end or round in circles.
+    juce::XmlDocument document (juce::String::createStringFromData (text, static_cast<int> (size)));
     Result result;
     result.xml = document.getDocumentElement();
     if (result.xml == nullptr)

@@ -91,6 +91,11 @@ TEST (SafeXmlFile, MeasuresNestingBeforeTheParserRecurses)
     EXPECT_EQ (parseProblem ("<a x=\"1\" \"><b><b></b></b></a>"), Problem::notXml);
     EXPECT_EQ (parseProblem ("<a x=\"unterminated></a>"), Problem::notXml);
 
+    // The framework's parser loops for ever on a processing instruction followed by text inside
+    // an element; the prolog is the only place for one.
+    EXPECT_EQ (parseProblem ("<a><?x?>text</a>"), Problem::notXml);
+    EXPECT_EQ (parseProblem ("<?xml version=\"1.0\"?><?style x?><a/>"), Problem::none);
+
     // A document type would bring the parser's entity handling into play.
     EXPECT_EQ (parseProblem ("<!DOCTYPE a [<!ENTITY x \"y\">]><a>&x;</a>"), Problem::hasDocumentType);
 

@@ -109,6 +109,14 @@ TEST_F (SettingsFileDamage, HostileFilesAreSetAsideWithoutCrashHangOrUnboundedRe
     EXPECT_EQ (panel->m_sourceVolumeArray[0][0], _static_default_volume_array[0][0]);
     panel = nullptr;
 
+    // Text the framework's parser would loop on for ever, at every start.
+    const juce::String looping ("<PROPERTIES><VALUE name=\"Snapshot0\"><?x?>Band</VALUE></PROPERTIES>");
+    ASSERT_TRUE (settingsPath().replaceWithText (looping));
+    startPanel();
+    EXPECT_EQ (backup (2).loadFileAsString(), looping);
+    panel = nullptr;
+    backup (2).deleteFile();
+
     // A link to an endless device: the link itself is kept aside, nothing is copied.
     settingsPath().deleteFile();
     ASSERT_EQ (::symlink ("/dev/zero", settingsPath().getFullPathName().toRawUTF8()), 0);
