@@ -93,7 +93,7 @@ TEST (SingleInstanceChannel, NeverUsesAFolderOthersCanEnter)
     EXPECT_NE (fallback, runtime);
     EXPECT_TRUE (fallback.isAChildOf (tmp));
 
-    // If someone else could enter that one too, neither side trusts it and the panel starts alone.
+    // If someone else could enter that one too, neither side trusts it.
     ASSERT_EQ (::chmod (fallback.getFullPathName().toRawUTF8(), 0755), 0);
     EXPECT_EQ (SingleInstanceChannel::listen ([] (const juce::String&) {}), nullptr);
     EXPECT_FALSE (SingleInstanceChannel::handOverToRunningInstance ("/shutdown"));
