@@ -12,10 +12,12 @@ static void LoadSettingsFile (benchmark::State& state)
     const auto keys = static_cast<int> (state.range (0));
     const auto file = juce::File::getSpecialLocation (juce::File::tempDirectory)
                           .getChildFile ("settings-benchmark-" + juce::String (static_cast<int> (::getpid())) + ".settings");
-    juce::String text ("<PROPERTIES>");
+    juce::MemoryOutputStream text;
+    text << "<PROPERTIES>";
     for (int i = 0; i < keys; ++i)
         text << "<VALUE name=\"key" << i << "\" val=\"" << i << "\"/>";
-    file.replaceWithText (text + "</PROPERTIES>");
+    text << "</PROPERTIES>";
+    file.replaceWithText (text.toString());
 
     auto options = SettingsFile::options();
     options.doNotSave = true;

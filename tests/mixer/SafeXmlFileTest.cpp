@@ -19,12 +19,7 @@ namespace
 
     juce::String nested (int depth, const juce::String& attributes = {})
     {
-        juce::String text;
-        for (int i = 0; i < depth; ++i)
-            text << "<e" << attributes << ">";
-        for (int i = 0; i < depth; ++i)
-            text << "</e>";
-        return text;
+        return juce::String::repeatedString ("<e" + attributes + ">", depth) + juce::String::repeatedString ("</e>", depth);
     }
 
     Problem parseProblem (const juce::String& text, int maxDepth = 64)

@@ -14,12 +14,15 @@ namespace
     juce::File settingsPath()   { return SettingsFile::defaultFile(); }
     juce::File backup (int n)   { return settingsPath().getSiblingFile ("Talvoz3Panel.settings.unreadable" + (n == 1 ? juce::String() : "." + juce::String (n))); }
 
+    // Built in a stream: appending to a juce::String copies it whole each time.
     juce::String settingsWithKeys (int count)
     {
-        juce::String text ("<PROPERTIES>");
+        juce::MemoryOutputStream text;
+        text << "<PROPERTIES>";
         for (int i = 0; i < count; ++i)
             text << "<VALUE name=\"k" << i << "\" val=\"" << i << "\"/>";
-        return text + "</PROPERTIES>";
+        text << "</PROPERTIES>";
+        return text.toString();
     }
 
     bool isSymbolicLink (const juce::File& f)
@@ -98,10 +101,7 @@ TEST_F (SettingsFileDamage, AFileThatCannotBeReadIsMovedAsideAndNeverSavedOver)
 TEST_F (SettingsFileDamage, HostileFilesAreSetAsideWithoutCrashHangOrUnboundedRead)
 {
     // Deep enough to overflow the stack in the framework's recursive parser.
-    juce::String deep;
-    for (int i = 0; i < 30000; ++i)
-        deep << "<a>";
-    const auto deepText = "<PROPERTIES>" + deep + "</PROPERTIES>";
+    const auto deepText = "<PROPERTIES>" + juce::String::repeatedString ("<a>", 30000) + "</PROPERTIES>";
     ASSERT_TRUE (settingsPath().replaceWithText (deepText));
     startPanel();
     EXPECT_EQ (backup (1).loadFileAsString(), deepText);

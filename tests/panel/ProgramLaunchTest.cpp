@@ -186,8 +186,9 @@ TEST (ProgramLaunch, AnotherUsersHoldOfTheMachineWideLockDoesNotStopALaunch)
 
     // The framework's own instance lock is one file for the whole machine; whoever holds it
     // (another user's panel, or anyone at all) used to make every launch end at once, silently.
+    // When it cannot be taken here, someone else on the machine holds it: the same case.
     juce::InterProcessLock machineWide ("juceAppLock_Talvo z3 Control");
-    ASSERT_TRUE (machineWide.enter (0));
+    machineWide.enter (0);
 
     Program running;
     ASSERT_TRUE (running.started);
