@@ -33,6 +33,36 @@ namespace
         return juce::String (std::strerror (error));
     }
 
+    /** Whole, well-formed UTF-8 without NUL bytes. The framework parses a file's bytes as
+        UTF-8 in place, and a sequence cut short makes its character pointer step past the end.
+    */
+    bool isCleanUtf8 (const char* text, size_t size)
+    {
+        for (size_t i = 0; i < size;)
+        {
+            const auto lead = static_cast<unsigned char> (text[i]);
+            if (lead == 0)
+                return false;
+
+            size_t extra = 0;
+            if (lead < 0x80)                 extra = 0;
+            else if ((lead & 0xE0) == 0xC0)  extra = 1;
+            else if ((lead & 0xF0) == 0xE0)  extra = 2;
+            else if ((lead & 0xF8) == 0xF0)  extra = 3;
+            else                             return false;
+
+            if (i + extra >= size)
+                return false;
+
+            for (size_t k = 1; k <= extra; ++k)
+                if ((static_cast<unsigned char> (text[i + k]) & 0xC0) != 0x80)
+                    return false;
+
+            i += extra + 1;
+        }
+        return true;
+    }
+
     /** The text scanner below mirrors what juce::XmlDocument accepts closely enough that, for any
         text it passes, the parser's recursion is no deeper than the depth it counted. Where the two
         could part (stray characters in a tag, entities the parser would search far ahead for),
@@ -347,6 +377,9 @@ Result parse (const void* data, size_t size, const Limits& limits)
         size -= 3;
     }
 
+    if (! isCleanUtf8 (text, size))
+        return failure (Problem::notXml, "not UTF-8 text");
+
     const auto depth = nestingDepth (text, size, limits.maxDepth);
     if (depth == DepthScanner::documentType)
         return failure (Problem::hasDocumentType);
@@ -355,9 +388,7 @@ Result parse (const void* data, size_t size, const Limits& limits)
     if (depth > limits.maxDepth)
         return failure (Problem::tooDeep, "deeper than " + juce::String (limits.maxDepth));
 
-    // Decoded as the framework decodes files (invalid UTF-8 is taken as Windows-1252): the
-    // parser walks a String built from invalid UTF-8 off its end or round in circles.
-    juce::XmlDocument document (juce::String::createStringFromData (text, static_cast<int> (size)));
+    juce::XmlDocument document (juce::String::fromUTF8 (text, static_cast<int> (size)));
     Result result;
     result.xml = document.getDocumentElement();
     if (result.xml == nullptr)

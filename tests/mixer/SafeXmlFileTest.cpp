@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -93,6 +94,18 @@ TEST (SafeXmlFile, MeasuresNestingBeforeTheParserRecurses)
 
     // A document type would bring the parser's entity handling into play.
     EXPECT_EQ (parseProblem ("<!DOCTYPE a [<!ENTITY x \"y\">]><a>&x;</a>"), Problem::hasDocumentType);
+
+    // The framework parses a file's bytes as UTF-8 where they lie: a sequence cut short, by the
+    // end of the file or otherwise, made it read past the end.
+    const auto bytesProblem = [] (const char* bytes)
+    {
+        return SafeXmlFile::parse (bytes, std::strlen (bytes), {}).problem;
+    };
+    EXPECT_EQ (bytesProblem ("<a>\xF0</a>"), Problem::notXml);
+    EXPECT_EQ (bytesProblem ("<a/>\xE2\x82"), Problem::notXml);
+    EXPECT_EQ (bytesProblem ("<a>\xFF</a>"), Problem::notXml);
+    EXPECT_EQ (bytesProblem ("<a>\xE2\x82\xAC \xC3\xA9</a>"), Problem::none);
+    EXPECT_EQ (SafeXmlFile::parse ("<a>\0</a>", 8, {}).problem, Problem::notXml);
 
     EXPECT_EQ (parseProblem (""), Problem::notXml);
     EXPECT_EQ (parseProblem (juce::String::fromUTF8 ("\xEF\xBB\xBF<a/>")), Problem::none);
