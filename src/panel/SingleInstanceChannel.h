@@ -39,7 +39,7 @@ namespace SingleInstanceChannel
             accepted,            ///< the running instance has the command line
             noRunningInstance,   ///< nobody listens: the caller starts a panel of its own
             folderRefused,       ///< the channel's folder is not private, so it cannot be trusted
-            busy,                ///< the running instance turned the hand-over down
+            busy,                ///< the running instance turned it down until the time was up
             noAnswer,            ///< connect, send or answer did not complete in time
             failed               ///< any other error (in reason)
         };
@@ -50,8 +50,8 @@ namespace SingleInstanceChannel
         explicit operator bool() const noexcept { return outcome == Outcome::accepted; }
     };
 
-    /** Sends the command line to a running instance and waits for its answer, at most timeoutMs.
-        Any thread.
+    /** Sends the command line to a running instance and waits for its answer; asks again while
+        it answers busy. At most timeoutMs in all. Any thread.
     */
     HandOverResult handOverToRunningInstance (const juce::String& commandLine, int timeoutMs = handOverTimeoutMs);
 

@@ -133,10 +133,10 @@ TEST (SingleInstanceChannel, HandOversWaitingForTheMessageThreadAreBounded)
     ASSERT_NE (listener, nullptr);
 
     // The message thread is busy (this test does not pump it): the first few wait, the rest are
-    // turned down and told so instead of piling up.
+    // turned down and told so (after asking again for a short while) instead of piling up.
     std::vector<Outcome> outcomes;
     for (int i = 0; i < 3 * SingleInstanceChannel::maxPendingHandOvers; ++i)
-        outcomes.push_back (SingleInstanceChannel::handOverToRunningInstance (juce::String (i)).outcome);
+        outcomes.push_back (SingleInstanceChannel::handOverToRunningInstance (juce::String (i), 100).outcome);
 
     const auto accepted = std::count (outcomes.begin(), outcomes.end(), Outcome::accepted);
     EXPECT_EQ (accepted, SingleInstanceChannel::maxPendingHandOvers);
