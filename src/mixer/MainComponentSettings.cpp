@@ -5,6 +5,10 @@ namespace Keys = SettingsFile::Keys;
 
 juce::PropertiesFile* MainComponent::getUserSettings()
 {
+    // Without options (an unreadable file that could not be set aside) there is no store at all.
+    if (m_appProperties.getStorageParameters().applicationName.isEmpty())
+        return nullptr;
+
     return m_appProperties.getUserSettings();
 }
 

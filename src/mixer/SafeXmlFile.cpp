@@ -1,343 +1,410 @@
 #include "mixer/SafeXmlFile.h"
 
-#include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace SafeXmlFile
 {
-    namespace
+namespace
+{
+    struct FileDescriptor
     {
-        using Cursor = juce::String::CharPointerType;
+        explicit FileDescriptor (int f) : fd (f) {}
+        ~FileDescriptor() { if (fd >= 0) ::close (fd); }
+        FileDescriptor (const FileDescriptor&) = delete;
+        FileDescriptor& operator= (const FileDescriptor&) = delete;
+        int fd;
+    };
 
-        bool isSpace (juce::juce_wchar c) noexcept
-        {
-            return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-        }
+    Result failure (Problem problem, juce::String detail = {})
+    {
+        Result r;
+        r.problem = problem;
+        r.detail = std::move (detail);
+        return r;
+    }
 
-        /** The ASCII part of the parser's name characters; any other character in a name makes the
-            document one this check does not follow.
-        */
-        bool isNameChar (juce::juce_wchar c) noexcept
-        {
-            return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
-                || c == '_' || c == '-' || c == ':' || c == '.';
-        }
+    juce::String systemError (int error)
+    {
+        return juce::String (std::strerror (error));
+    }
 
-        bool startsWith (Cursor p, const char* ascii) noexcept
+    /** Whole, well-formed UTF-8 without NUL bytes. The framework parses a file's bytes as
+        UTF-8 in place, and a sequence cut short makes its character pointer step past the end.
+    */
+    bool isCleanUtf8 (const char* text, size_t size)
+    {
+        for (size_t i = 0; i < size;)
         {
-            for (; *ascii != 0; ++ascii, ++p)
-                if (*p != static_cast<juce::juce_wchar> (*ascii))
+            const auto lead = static_cast<unsigned char> (text[i]);
+            if (lead == 0)
+                return false;
+
+            size_t extra = 0;
+            if (lead < 0x80)                 extra = 0;
+            else if ((lead & 0xE0) == 0xC0)  extra = 1;
+            else if ((lead & 0xF0) == 0xE0)  extra = 2;
+            else if ((lead & 0xF8) == 0xF0)  extra = 3;
+            else                             return false;
+
+            if (i + extra >= size)
+                return false;
+
+            for (size_t k = 1; k <= extra; ++k)
+                if ((static_cast<unsigned char> (text[i + k]) & 0xC0) != 0x80)
                     return false;
-            return true;
-        }
 
-        bool startsWithIgnoringCase (Cursor p, const char* ascii) noexcept
-        {
-            for (; *ascii != 0; ++ascii, ++p)
-                if (juce::CharacterFunctions::toLowerCase (*p) != static_cast<juce::juce_wchar> (*ascii))
-                    return false;
-            return true;
+            i += extra + 1;
         }
+        return true;
+    }
 
-        /** Moves p past the first occurrence of terminator; false when there is none. */
-        bool skipPast (Cursor& p, const char* terminator) noexcept
+    /** The text scanner below mirrors what juce::XmlDocument accepts closely enough that, for any
+        text it passes, the parser's recursion is no deeper than the depth it counted. Where the two
+        could part (stray characters in a tag, entities the parser would search far ahead for),
+        it refuses the text instead.
+    */
+    class DepthScanner
+    {
+    public:
+        DepthScanner (const char* t, size_t n, int limit) : text (t), size (n), maxDepth (limit) {}
+
+        int run()
         {
-            for (; *p != 0; ++p)
+            int depth = 0, deepest = 0;
+
+            while (pos < size)
             {
-                if (startsWith (p, terminator))
+                const auto c = text[pos];
+
+                if (c == '&')
                 {
-                    for (auto* t = terminator; *t != 0; ++t)
-                        ++p;
+                    if (! skipEntity())
+                        return malformed;
+                    continue;
+                }
+
+                if (c != '<')
+                {
+                    ++pos;
+                    continue;
+                }
+
+                if (startsWith ("<!--"))        { if (! skipPast ("-->", 4)) return malformed; }
+                else if (startsWith ("<![CDATA[")) { if (! skipPast ("]]>", 9)) return malformed; }
+                else if (startsWith ("<?"))
+                {
+                    // Only in the prolog: inside an element, a processing instruction followed by
+                    // text sends the framework's parser round in circles.
+                    if (seenRoot || ! skipPast ("?>", 2))
+                        return malformed;
+                }
+                else if (startsWith ("<!"))     { return documentType; }
+                else if (startsWith ("</"))
+                {
+                    if (! skipPast (">", 2))
+                        return malformed;
+                    depth = juce::jmax (0, depth - 1);
+                }
+                else
+                {
+                    bool opens = false;
+                    if (! readStartTag (opens))
+                        return malformed;
+
+                    seenRoot = true;
+
+                    if (opens)
+                    {
+                        deepest = juce::jmax (deepest, ++depth);
+                        if (deepest > maxDepth)
+                            return deepest;
+                    }
+                }
+            }
+
+            return deepest;
+        }
+
+        static constexpr int malformed = -1;
+        static constexpr int documentType = -2;
+
+    private:
+        bool startsWith (const char* s) const
+        {
+            const auto length = std::strlen (s);
+            return pos + length <= size && std::memcmp (text + pos, s, length) == 0;
+        }
+
+        bool skipPast (const char* terminator, size_t openerLength)
+        {
+            const auto length = std::strlen (terminator);
+            for (auto i = pos + openerLength; i + length <= size; ++i)
+            {
+                if (std::memcmp (text + i, terminator, length) == 0)
+                {
+                    pos = i + length;
                     return true;
                 }
             }
             return false;
         }
 
-        void skipName (Cursor& p) noexcept
+        static bool equalsIgnoringAsciiCase (const char* a, const char* b, size_t length)
         {
-            while (isNameChar (*p))
-                ++p;
+            for (size_t i = 0; i < length; ++i)
+                if (std::tolower (static_cast<unsigned char> (a[i])) != std::tolower (static_cast<unsigned char> (b[i])))
+                    return false;
+            return true;
         }
 
-        void skipSpace (Cursor& p) noexcept
+        static bool isSpace (char c)      { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+        static bool isNameChar (char c)
         {
-            while (isSpace (*p))
-                ++p;
+            const auto u = static_cast<unsigned char> (c);
+            return u >= 0x80 || std::isalnum (u) != 0 || c == '_' || c == '-' || c == ':' || c == '.';
         }
 
-        /** A character reference the parser expands to one character: the five named ones (any
-            letter case, as the parser compares them) and numeric ones. p stands on the ampersand.
+        void skipSpace()      { while (pos < size && isSpace (text[pos])) ++pos; }
+        bool readName()
+        {
+            const auto start = pos;
+            while (pos < size && isNameChar (text[pos]))
+                ++pos;
+            return pos > start;
+        }
+
+        /** Only the entities the parser resolves in place; any other name makes it search ahead
+            for a semicolon, past quotes and tags.
         */
-        bool skipCharacterReference (Cursor& p) noexcept
+        bool skipEntity()
         {
-            ++p;
-
-            for (auto* name : { "amp;", "quot;", "apos;", "lt;", "gt;" })
+            static const char* const named[] = { "&amp;", "&quot;", "&apos;", "&lt;", "&gt;" };
+            for (auto* entity : named)
             {
-                if (startsWithIgnoringCase (p, name))
+                const auto length = std::strlen (entity);
+                if (pos + length <= size && equalsIgnoringAsciiCase (text + pos, entity, length))
                 {
-                    for (auto* n = name; *n != 0; ++n)
-                        ++p;
+                    pos += length;
                     return true;
                 }
             }
 
-            if (*p != '#')
+            if (pos + 1 >= size || text[pos + 1] != '#')
                 return false;
 
-            ++p;
-            const auto hex = (*p == 'x' || *p == 'X');
+            auto i = pos + 2;
+            const bool hex = i < size && (text[i] == 'x' || text[i] == 'X');
             if (hex)
-                ++p;
+                ++i;
 
-            std::int64_t value = 0;
-            int digits = 0;
-            for (; *p != ';'; ++p)
-            {
-                const auto digit = hex ? juce::CharacterFunctions::getHexDigitValue (*p)
-                                       : (*p >= '0' && *p <= '9' ? static_cast<int> (*p - '0') : -1);
-                if (digit < 0 || ++digits > (hex ? 8 : 12))
-                    return false;
-                value = value * (hex ? 16 : 10) + digit;
-            }
-            ++p;
+            const auto firstDigit = i;
+            while (i < size && i - firstDigit < 8
+                   && (hex ? std::isxdigit (static_cast<unsigned char> (text[i])) : std::isdigit (static_cast<unsigned char> (text[i]))))
+                ++i;
 
-            // Up to the largest value UTF-8 text can hold, so that whatever was read is written
-            // back as a reference this check accepts again.
-            return digits > 0 && value <= 0x1FFFFF;
+            if (i == firstDigit || i >= size || text[i] != ';')
+                return false;
+
+            pos = i + 1;
+            return true;
         }
 
-        enum class TagEnd { open, selfClosed, bad };
-
-        /** Reads a start tag's name and attributes; p stands after the '<'. */
-        TagEnd skipStartTag (Cursor& p) noexcept
+        bool readQuotedValue()
         {
-            if (! isNameChar (*p))
-                return TagEnd::bad;
-            skipName (p);
+            const auto quote = text[pos++];
+            while (pos < size && text[pos] != quote)
+            {
+                if (text[pos] == '&')
+                {
+                    if (! skipEntity())
+                        return false;
+                }
+                else
+                {
+                    ++pos;
+                }
+            }
+
+            if (pos >= size)
+                return false;
+
+            ++pos;
+            return true;
+        }
+
+        bool readStartTag (bool& opens)
+        {
+            ++pos;   // '<'
+            skipSpace();
+            if (! readName())
+                return false;
 
             for (;;)
             {
-                skipSpace (p);
+                skipSpace();
+                if (pos >= size)
+                    return false;
 
-                if (*p == '/' && p[1] == '>')
+                if (text[pos] == '/' && pos + 1 < size && text[pos + 1] == '>')
                 {
-                    p += 2;
-                    return TagEnd::selfClosed;
+                    pos += 2;
+                    opens = false;
+                    return true;
                 }
 
-                if (*p == '>')
+                if (text[pos] == '>')
                 {
-                    ++p;
-                    return TagEnd::open;
+                    ++pos;
+                    opens = true;
+                    return true;
                 }
 
-                if (! isNameChar (*p))
-                    return TagEnd::bad;
-                skipName (p);
-                skipSpace (p);
+                if (! readName())
+                    return false;
 
-                if (*p != '=')
-                    return TagEnd::bad;
-                ++p;
-                skipSpace (p);
+                skipSpace();
+                if (pos >= size || text[pos] != '=')
+                    return false;
 
-                const auto quote = *p;
-                if (quote != '"' && quote != '\'')
-                    return TagEnd::bad;
+                ++pos;
+                skipSpace();
+                if (pos >= size || (text[pos] != '"' && text[pos] != '\''))
+                    return false;
 
-                for (++p; *p != quote;)
-                {
-                    if (*p == 0)
-                        return TagEnd::bad;
-                    if (*p == '&')
-                    {
-                        if (! skipCharacterReference (p))
-                            return TagEnd::bad;
-                    }
-                    else
-                    {
-                        ++p;
-                    }
-                }
-                ++p;
+                if (! readQuotedValue())
+                    return false;
             }
         }
-    }
 
-    bool isRegularFile (const juce::File& file)
+        const char* text;
+        size_t size;
+        int maxDepth;
+        size_t pos = 0;
+        bool seenRoot = false;
+    };
+}
+
+juce::String describe (Problem problem)
+{
+    switch (problem)
     {
-        struct stat info {};
-        return file.getFullPathName().isNotEmpty()
-            && ::stat (file.getFullPathName().toRawUTF8(), &info) == 0
-            && S_ISREG (info.st_mode);
+        case Problem::none:            return "no problem";
+        case Problem::missing:         return "missing";
+        case Problem::notARegularFile: return "not a regular file";
+        case Problem::cannotOpen:      return "cannot be opened";
+        case Problem::readFailed:      return "could not be read";
+        case Problem::tooLarge:        return "too large";
+        case Problem::tooDeep:         return "too deeply nested";
+        case Problem::hasDocumentType: return "holds a document type declaration";
+        case Problem::notXml:          return "not a readable XML document";
     }
+    return {};
+}
 
-    std::optional<juce::MemoryBlock> readRegularFileCapped (const juce::File& file, std::size_t maxBytes)
+int nestingDepth (const char* text, size_t size, int maxDepth)
+{
+    return DepthScanner (text, size, maxDepth).run();
+}
+
+Result readBytes (const juce::File& file, const Limits& limits)
+{
+    const auto path = file.getFullPathName();
+
+    struct stat linkInfo {};
+    if (::lstat (path.toRawUTF8(), &linkInfo) != 0)
+        return errno == ENOENT ? failure (Problem::missing) : failure (Problem::cannotOpen, systemError (errno));
+
+    // Look before opening: opening a device or a FIFO can block or have side effects.
+    struct stat info {};
+    if (::stat (path.toRawUTF8(), &info) != 0 || ! S_ISREG (info.st_mode))
+        return failure (Problem::notARegularFile);
+
+    FileDescriptor fd (::open (path.toRawUTF8(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (fd.fd < 0)
+        return failure (Problem::cannotOpen, systemError (errno));
+
+    // The path may have been swapped since the look; what counts is what was opened.
+    if (::fstat (fd.fd, &info) != 0 || ! S_ISREG (info.st_mode))
+        return failure (Problem::notARegularFile);
+
+    if (info.st_size > limits.maxBytes)
+        return failure (Problem::tooLarge, juce::String (static_cast<juce::int64> (info.st_size)) + " bytes");
+
+    Result result;
+    const auto capacity = static_cast<size_t> (limits.maxBytes) + 1;   // one more shows a file that grew
+    result.bytes.setSize (juce::jmin (capacity, static_cast<size_t> (info.st_size) + 1));
+    size_t filled = 0;
+
+    for (;;)
     {
-        // Looking before opening spares devices the side effects of an open; looking again at the
-        // opened object closes the gap in which the path could be swapped.
-        if (! isRegularFile (file))
-            return std::nullopt;
-
-        const auto fd = ::open (file.getFullPathName().toRawUTF8(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-        if (fd < 0)
-            return std::nullopt;
-
-        std::optional<juce::MemoryBlock> result;
-        struct stat info {};
-
-        if (::fstat (fd, &info) == 0 && S_ISREG (info.st_mode)
-            && static_cast<std::uint64_t> (info.st_size) <= static_cast<std::uint64_t> (maxBytes))
+        if (filled == result.bytes.getSize())
         {
-            // One byte more than allowed tells a file that grew while being read.
-            juce::MemoryBlock bytes (maxBytes + 1);
-            std::size_t filled = 0;
-            bool failed = false;
-
-            while (filled < bytes.getSize())
-            {
-                const auto n = ::read (fd, static_cast<char*> (bytes.getData()) + filled, bytes.getSize() - filled);
-                if (n == 0)
-                    break;
-                if (n < 0)
-                {
-                    if (errno == EINTR)
-                        continue;
-                    failed = true;
-                    break;
-                }
-                filled += static_cast<std::size_t> (n);
-            }
-
-            if (! failed && filled <= maxBytes)
-            {
-                bytes.setSize (filled);
-                result = std::move (bytes);
-            }
+            if (filled >= capacity)
+                break;
+            result.bytes.setSize (juce::jmin (capacity, filled * 2 + 4096));
         }
 
-        ::close (fd);
+        const auto count = ::read (fd.fd, static_cast<char*> (result.bytes.getData()) + filled, result.bytes.getSize() - filled);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            return failure (Problem::readFailed, systemError (errno));
+        if (count == 0)
+            break;
+        filled += static_cast<size_t> (count);
+    }
+
+    if (filled > static_cast<size_t> (limits.maxBytes))
+        return failure (Problem::tooLarge);
+
+    result.bytes.setSize (filled);
+    return result;
+}
+
+Result parse (const void* data, size_t size, const Limits& limits)
+{
+    auto text = static_cast<const char*> (data);
+
+    // A UTF-8 byte-order mark is legal but the parser would take it for text before the root.
+    if (size >= 3 && std::memcmp (text, "\xEF\xBB\xBF", 3) == 0)
+    {
+        text += 3;
+        size -= 3;
+    }
+
+    if (! isCleanUtf8 (text, size))
+        return failure (Problem::notXml, "not UTF-8 text");
+
+    const auto depth = nestingDepth (text, size, limits.maxDepth);
+    if (depth == DepthScanner::documentType)
+        return failure (Problem::hasDocumentType);
+    if (depth < 0)
+        return failure (Problem::notXml);
+    if (depth > limits.maxDepth)
+        return failure (Problem::tooDeep, "deeper than " + juce::String (limits.maxDepth));
+
+    juce::XmlDocument document (juce::String::fromUTF8 (text, static_cast<int> (size)));
+    Result result;
+    result.xml = document.getDocumentElement();
+    if (result.xml == nullptr)
+        return failure (Problem::notXml, document.getLastParseError());
+
+    return result;
+}
+
+Result read (const juce::File& file, const Limits& limits)
+{
+    auto result = readBytes (file, limits);
+    if (! result.ok())
         return result;
-    }
 
-    std::optional<XmlShape> measureXml (const juce::String& text)
-    {
-        auto p = text.getCharPointer();
-        int depth = 0;
-        XmlShape shape;
-
-        for (;;)
-        {
-            const auto c = *p;
-
-            if (c == 0)
-                return std::nullopt; // no document element, or one left open
-
-            if (c == '<')
-            {
-                if (startsWith (p, "<!--"))
-                {
-                    if (! skipPast (p, "-->"))
-                        return std::nullopt;
-                    continue;
-                }
-
-                if (p[1] == '!')
-                    return std::nullopt; // a document type or CDATA
-
-                if (p[1] == '?')
-                {
-                    // Inside the document element the parser can loop forever on one.
-                    if (depth > 0)
-                        return std::nullopt;
-
-                    if (! skipPast (p, "?>"))
-                        return std::nullopt;
-                    continue;
-                }
-
-                if (p[1] == '/')
-                {
-                    if (depth == 0)
-                        return std::nullopt;
-
-                    p += 2;
-                    skipName (p);
-                    skipSpace (p);
-                    if (*p != '>')
-                        return std::nullopt;
-                    ++p;
-
-                    // The parser reads one document element and nothing after it.
-                    if (--depth == 0)
-                        return shape;
-                    continue;
-                }
-
-                ++p;
-                const auto end = skipStartTag (p);
-                if (end == TagEnd::bad)
-                    return std::nullopt;
-
-                ++shape.elements;
-                shape.depth = std::max (shape.depth, depth + 1);
-
-                if (end == TagEnd::open)
-                    ++depth;
-                else if (depth == 0)
-                    return shape;
-                continue;
-            }
-
-            if (depth == 0)
-            {
-                if (! isSpace (c))
-                    return std::nullopt;
-                ++p;
-                continue;
-            }
-
-            if (c == '&')
-            {
-                if (! skipCharacterReference (p))
-                    return std::nullopt;
-                continue;
-            }
-
-            ++p;
-        }
-    }
-
-    bool xmlNestingWithin (const juce::String& text, int maxDepth)
-    {
-        const auto shape = measureXml (text);
-        return shape.has_value() && shape->depth <= maxDepth;
-    }
-
-    std::unique_ptr<juce::XmlElement> parseChecked (const juce::String& text, int maxDepth, int maxElements)
-    {
-        const auto shape = measureXml (text);
-        if (! shape.has_value() || shape->depth > maxDepth || shape->elements > maxElements)
-            return {};
-
-        return juce::XmlDocument (text).getDocumentElement();
-    }
-
-    juce::String decodeText (const juce::MemoryBlock& bytes)
-    {
-        return juce::String::createStringFromData (bytes.getData(), static_cast<int> (bytes.getSize()));
-    }
-
-    std::unique_ptr<juce::XmlElement> parseFileChecked (const juce::File& file, std::size_t maxBytes, int maxDepth, int maxElements)
-    {
-        if (auto bytes = readRegularFileCapped (file, maxBytes))
-            return parseChecked (decodeText (*bytes), maxDepth, maxElements);
-
-        return {};
-    }
+    auto parsed = parse (result.bytes.getData(), result.bytes.getSize(), limits);
+    parsed.bytes = std::move (result.bytes);
+    return parsed;
+}
 }

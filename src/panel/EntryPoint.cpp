@@ -38,8 +38,19 @@ int main (int argc, char* argv[])
 {
     const auto commandLine = commandLineOf (argc, argv);
 
-    if (SingleInstanceChannel::handOverToRunningInstance (commandLine))
+    using Outcome = SingleInstanceChannel::HandOverResult::Outcome;
+    const auto handOver = SingleInstanceChannel::handOverToRunningInstance (commandLine);
+
+    if (handOver.outcome == Outcome::accepted)
         return 0;
+
+    // One panel per user: when we cannot tell whether one runs, or it did not take the command
+    // line, starting another would be wrong and ending quietly would claim a success.
+    if (handOver.outcome != Outcome::noRunningInstance)
+    {
+        std::fprintf (stderr, "Talvo z3 Control: could not reach the running panel: %s.\n", handOver.reason.toRawUTF8());
+        return 1;
+    }
 
     // "/shutdown" builds no window, so it needs no display either.
     if (! CommandLineSwitches::is (commandLine, CommandLineSwitches::shutdown) && ! canOpenDisplay())

@@ -9,6 +9,7 @@ namespace
     constexpr const char* applicationName = "Talvo z3 Control";
     constexpr const char* fullVersion = "1.1.0.0";
     constexpr int initExitCode = 4321;
+    constexpr int raiseOnTopMs = 200;
 
     using PanelLayout::designWidth;
     using PanelLayout::designHeight;
@@ -26,7 +27,18 @@ Talvoz3UIApplication::~Talvoz3UIApplication()
 
 const juce::String Talvoz3UIApplication::getApplicationName()    { return applicationName; }
 const juce::String Talvoz3UIApplication::getApplicationVersion() { return shownVersionOf (fullVersion); }
-bool Talvoz3UIApplication::moreThanOneInstanceAllowed()          { return false; }
+
+bool Talvoz3UIApplication::moreThanOneInstanceAllowed()
+{
+   #if JUCE_LINUX
+    // The framework's lock here is one file for the whole machine: one user's panel (or anyone
+    // holding that file) would silently stop every other user's launch. The entry point's own
+    // per-user hand-over keeps one panel per user instead.
+    return true;
+   #else
+    return false;
+   #endif
+}
 
 juce::Rectangle<int> Talvoz3UIApplication::startSizeForUserAreaHeight (int userAreaHeight)
 {
@@ -48,6 +60,13 @@ void Talvoz3UIApplication::initialise (const juce::String& commandLine)
                                                     {
                                                         anotherInstanceStarted (otherCommandLine);
                                                     });
+
+    // Another launch may have started listening since the entry point looked: it is the panel.
+    if (otherInstances == nullptr && SingleInstanceChannel::handOverToRunningInstance (commandLine))
+    {
+        juce::MessageManager::getInstance()->stopDispatchLoop();
+        return;
+    }
 
     const auto resetRequested = CommandLineSwitches::asksForResetAtStart (commandLine);
 
@@ -128,7 +147,8 @@ void Talvoz3UIApplication::anotherInstanceStarted (const juce::String& commandLi
             storeWindowPosition ({});
         }
 
-        const auto wasAlwaysOnTop = mainWindow->isAlwaysOnTop();
+        // During an earlier launch's raise the window is on top only for that raise.
+        const auto wasAlwaysOnTop = onTopBeforeRaise.value_or (mainWindow->isAlwaysOnTop());
 
         panel->setVisible (true);
         mainWindow->setVisible (true);
@@ -139,13 +159,28 @@ void Talvoz3UIApplication::anotherInstanceStarted (const juce::String& commandLi
             mainWindow->toFront (true);
         }
 
-        mainWindow->setAlwaysOnTop (true);
-        juce::Thread::sleep (200);
-        mainWindow->setAlwaysOnTop (wasAlwaysOnTop);
+        keepOnTopBriefly (wasAlwaysOnTop);
     }
 
     if (CommandLineSwitches::is (commandLine, CommandLineSwitches::shutdown))
         juce::MessageManager::getInstance()->stopDispatchLoop();
+}
+
+void Talvoz3UIApplication::keepOnTopBriefly (bool wasAlwaysOnTop)
+{
+    // A timer, not a pause: the message thread keeps serving MIDI, timers and quit requests.
+    onTopBeforeRaise = wasAlwaysOnTop;
+    mainWindow->setAlwaysOnTop (true);
+
+    const auto raise = ++raiseCount;
+    juce::Timer::callAfterDelay (raiseOnTopMs, [this, raise, window = juce::Component::SafePointer<MainWindow> (mainWindow.get())]
+                                 {
+                                     if (window == nullptr || raise != raiseCount)
+                                         return;   // the window is gone, or a later launch raised it again
+
+                                     window->setAlwaysOnTop (onTopBeforeRaise.value_or (false));
+                                     onTopBeforeRaise.reset();
+                                 });
 }
 
 void Talvoz3UIApplication::systemRequestedQuit()

@@ -5,6 +5,8 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <optional>
+
 /** The program: one instance only, the command-line switches, and the one main window. */
 class Talvoz3UIApplication final : public juce::JUCEApplication
 {
@@ -43,8 +45,13 @@ public:
 private:
     void storeWindowPosition (const juce::String& state);
 
+    /** Keeps the main window on top for a moment after a second launch, then restores it. */
+    void keepOnTopBriefly (bool wasAlwaysOnTop);
+
     std::unique_ptr<MainWindow> mainWindow;
     std::unique_ptr<SingleInstanceChannel::Listener> otherInstances;
+    std::optional<bool> onTopBeforeRaise;
+    int raiseCount = 0;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (Talvoz3UIApplication)
 };

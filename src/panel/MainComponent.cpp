@@ -59,9 +59,9 @@ MainComponent::MainComponent (MidiPortSystem& ports)
 
     copyFactoryMatrix (m_sourceVolumeArray);
 
-    m_appProperties.setStorageParameters (SettingsFile::options());
-    if (auto* settings = getUserSettings())
-        SettingsFile::keepCopyOfUnreadableFile (*settings);
+    // The file is checked (and set aside when unreadable) before the store first reads it.
+    if (const auto options = SettingsFile::prepareStore())
+        m_appProperties.setStorageParameters (*options);
     m_stateRestored = false;
 
     for (auto* editor : { &m_midiMonitorIn, &m_midiMonitorOut })

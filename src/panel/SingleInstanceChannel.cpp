@@ -1,6 +1,8 @@
 #include "panel/SingleInstanceChannel.h"
 
+#include <atomic>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -13,7 +15,28 @@ namespace SingleInstanceChannel
 namespace
 {
     constexpr int maxCommandLineBytes = 64 * 1024;
-    constexpr int peerTimeoutMs = 1000;
+    constexpr char acceptedAnswer = 1;
+    constexpr char busyAnswer = 0;
+
+    /** Milliseconds left until a deadline on the millisecond counter; 0 once it has passed. */
+    int millisecondsUntil (juce::uint32 deadline)
+    {
+        const auto now = juce::Time::getMillisecondCounter();
+        return deadline > now ? static_cast<int> (deadline - now) : 0;
+    }
+
+    /** Waits for the socket to become ready until the deadline. */
+    bool waitFor (int fd, short events, juce::uint32 deadline)
+    {
+        for (;;)
+        {
+            pollfd p { fd, events, 0 };
+            const auto ready = ::poll (&p, 1, millisecondsUntil (deadline));
+            if (ready < 0 && errno == EINTR)
+                continue;
+            return ready > 0;
+        }
+    }
 
     struct ScopedFd
     {
@@ -21,18 +44,39 @@ namespace
         ~ScopedFd() { if (fd >= 0) ::close (fd); }
         ScopedFd (const ScopedFd&) = delete;
         ScopedFd& operator= (const ScopedFd&) = delete;
+        ScopedFd& operator= (ScopedFd&& other) noexcept
+        {
+            if (fd >= 0)
+                ::close (fd);
+            fd = other.release();
+            return *this;
+        }
         int release() { auto f = fd; fd = -1; return f; }
         int fd;
     };
 
-    /** A folder is safe when it is ours and nobody else may enter or write it. */
-    bool isPrivateFolder (const juce::File& folder)
+    /** Why a folder cannot hold the channel, or empty when it is ours and nobody else may enter
+        or write it.
+    */
+    juce::String folderProblem (const juce::File& folder)
     {
         struct stat info {};
-        return ::lstat (folder.getFullPathName().toRawUTF8(), &info) == 0
-            && S_ISDIR (info.st_mode)
-            && info.st_uid == ::getuid()
-            && (info.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+        if (::lstat (folder.getFullPathName().toRawUTF8(), &info) != 0)
+            return juce::String (std::strerror (errno));
+        if (S_ISLNK (info.st_mode))
+            return "it is a symbolic link";
+        if (! S_ISDIR (info.st_mode))
+            return "it is not a folder";
+        if (info.st_uid != ::getuid())
+            return "it belongs to another user";
+        if ((info.st_mode & (S_IRWXG | S_IRWXO)) != 0)
+            return "other users may enter it (mode " + juce::String::formatted ("%o", static_cast<unsigned> (info.st_mode & 07777)) + ")";
+        return {};
+    }
+
+    bool isPrivateFolder (const juce::File& folder)
+    {
+        return folderProblem (folder).isEmpty();
     }
 
     juce::File channelFolder()
@@ -69,13 +113,19 @@ namespace
             && credentials.uid == ::getuid();
     }
 
-    bool writeAll (int fd, const char* data, size_t size)
+    bool writeAll (int fd, const char* data, size_t size, juce::uint32 deadline)
     {
         while (size > 0)
         {
-            const auto written = ::send (fd, data, size, MSG_NOSIGNAL);
+            const auto written = ::send (fd, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
             if (written < 0 && errno == EINTR)
                 continue;
+            if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            {
+                if (! waitFor (fd, POLLOUT, deadline))
+                    return false;
+                continue;
+            }
             if (written <= 0)
                 return false;
             data += written;
@@ -84,45 +134,45 @@ namespace
         return true;
     }
 
-    /** Reads one framed command line (its length as four bytes, least significant first, then
-        its UTF-8 bytes) until the peer closes. Null when the frame is incomplete or too long, or
-        the peer stalls: a connection that only probes whether we are alive says nothing.
-    */
-    std::optional<juce::String> readCommandLine (int fd)
+    /** Reads exactly size bytes before the deadline. */
+    bool readExactly (int fd, char* data, size_t size, juce::uint32 deadline)
     {
-        juce::MemoryBlock received;
-        char buffer[1024];
-
-        for (;;)
+        while (size > 0)
         {
-            pollfd p { fd, POLLIN, 0 };
-            if (::poll (&p, 1, peerTimeoutMs) <= 0)
-                return std::nullopt;
+            if (! waitFor (fd, POLLIN, deadline))
+                return false;
 
-            const auto count = ::recv (fd, buffer, sizeof (buffer), 0);
-            if (count < 0 && errno == EINTR)
+            const auto count = ::recv (fd, data, size, MSG_DONTWAIT);
+            if (count < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
                 continue;
-            if (count < 0)
-                return std::nullopt;
-            if (count == 0)
-                break;
-
-            received.append (buffer, static_cast<size_t> (count));
-            if (received.getSize() > static_cast<size_t> (maxCommandLineBytes))
-                return std::nullopt;
+            if (count <= 0)
+                return false;
+            data += count;
+            size -= static_cast<size_t> (count);
         }
+        return true;
+    }
 
-        if (received.getSize() < 4)
+    /** Reads one framed command line before the deadline. Null when the frame is incomplete or
+        too long, or the peer is too slow: a connection that only probes whether we are alive says
+        nothing.
+    */
+    std::optional<juce::String> readCommandLine (int fd, juce::uint32 deadline)
+    {
+        std::uint8_t header[4];
+        if (! readExactly (fd, reinterpret_cast<char*> (header), sizeof (header), deadline))
             return std::nullopt;
 
-        const auto* bytes = static_cast<const std::uint8_t*> (received.getData());
-        const auto length = static_cast<size_t> (bytes[0]) | (static_cast<size_t> (bytes[1]) << 8)
-                          | (static_cast<size_t> (bytes[2]) << 16) | (static_cast<size_t> (bytes[3]) << 24);
-
-        if (length != received.getSize() - 4)
+        const auto length = static_cast<size_t> (header[0]) | (static_cast<size_t> (header[1]) << 8)
+                          | (static_cast<size_t> (header[2]) << 16) | (static_cast<size_t> (header[3]) << 24);
+        if (length > static_cast<size_t> (maxCommandLineBytes))
             return std::nullopt;
 
-        return juce::String::fromUTF8 (reinterpret_cast<const char*> (bytes + 4), static_cast<int> (length));
+        juce::HeapBlock<char> text (length + 1, true);
+        if (! readExactly (fd, text.get(), length, deadline))
+            return std::nullopt;
+
+        return juce::String::fromUTF8 (text.get(), static_cast<int> (length));
     }
 
     // juce::File takes a socket for a folder (it tests S_IFDIR as a bit mask), so it cannot remove one.
@@ -131,20 +181,52 @@ namespace
         ::unlink (file.getFullPathName().toRawUTF8());
     }
 
-    int connectTo (const juce::File& file)
+    enum class ConnectResult { connected, nobodyListens, timedOut, failed };
+
+    /** Connects without blocking: a full backlog is retried until the deadline. */
+    ConnectResult connectTo (const juce::File& file, juce::uint32 deadline, ScopedFd& fd, juce::String& error)
     {
         sockaddr_un address;
         if (! fillAddress (address, file))
-            return -1;
+        {
+            error = "the socket path is too long";
+            return ConnectResult::failed;
+        }
 
-        ScopedFd fd (::socket (AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        fd = ScopedFd (::socket (AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
         if (fd.fd < 0)
-            return -1;
+        {
+            error = std::strerror (errno);
+            return ConnectResult::failed;
+        }
 
-        if (::connect (fd.fd, reinterpret_cast<sockaddr*> (&address), sizeof (address)) != 0)
-            return -1;
+        for (;;)
+        {
+            if (::connect (fd.fd, reinterpret_cast<sockaddr*> (&address), sizeof (address)) == 0)
+                return ConnectResult::connected;
 
-        return fd.release();
+            if (errno == ENOENT || errno == ECONNREFUSED)
+                return ConnectResult::nobodyListens;
+
+            if (errno != EAGAIN && errno != EINTR)
+            {
+                error = std::strerror (errno);
+                return ConnectResult::failed;
+            }
+
+            if (millisecondsUntil (deadline) == 0)
+                return ConnectResult::timedOut;
+
+            ::usleep (20 * 1000);   // a second launch, not the message thread
+        }
+    }
+
+    /** True when something accepts connections at the socket (a live instance). */
+    bool someoneListensAt (const juce::File& file)
+    {
+        ScopedFd probe;
+        juce::String ignored;
+        return connectTo (file, juce::Time::getMillisecondCounter() + 200, probe, ignored) != ConnectResult::nobodyListens;
     }
 
     class SocketListener final : public Listener,
@@ -175,23 +257,44 @@ namespace
                 if (::poll (&p, 1, 200) <= 0)
                     continue;
 
-                ScopedFd peer (::accept4 (fd.fd, nullptr, nullptr, SOCK_CLOEXEC));
+                ScopedFd peer (::accept4 (fd.fd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
                 if (peer.fd < 0 || ! peerIsSameUser (peer.fd))
                     continue;
 
-                if (auto commandLine = readCommandLine (peer.fd))
+                // One deadline for the whole connection: a peer that dribbles bytes cannot hold
+                // the only listener thread.
+                const auto deadline = juce::Time::getMillisecondCounter() + static_cast<juce::uint32> (connectionDeadlineMs);
+                if (auto commandLine = readCommandLine (peer.fd, deadline))
                 {
-                    juce::MessageManager::callAsync ([callback = onCommandLine, text = *commandLine]
-                                                     {
-                                                         callback (text);
-                                                     });
+                    const char answer = post (*commandLine) ? acceptedAnswer : busyAnswer;
+                    writeAll (peer.fd, &answer, 1, deadline);
                 }
             }
+        }
+
+        /** Queues the command line for the message thread unless too many already wait. */
+        bool post (const juce::String& commandLine)
+        {
+            if (pending->fetch_add (1) >= maxPendingHandOvers)
+            {
+                --*pending;
+                return false;
+            }
+
+            const auto posted = juce::MessageManager::callAsync ([callback = onCommandLine, text = commandLine, count = pending]
+                                                                 {
+                                                                     --*count;
+                                                                     callback (text);
+                                                                 });
+            if (! posted)
+                --*pending;
+            return posted;
         }
 
         ScopedFd fd;
         juce::File socket;
         std::function<void (const juce::String&)> onCommandLine;
+        std::shared_ptr<std::atomic<int>> pending = std::make_shared<std::atomic<int>> (0);
     };
 }
 
@@ -200,23 +303,66 @@ juce::File socketFile()
     return channelFolder().getChildFile ("talvo-z3-control.socket");
 }
 
-bool handOverToRunningInstance (const juce::String& commandLine)
+namespace
 {
+    /** One connection: connect, send the frame, read the answer, all before the deadline. */
+    HandOverResult handOverOnce (const juce::File& file, const juce::String& commandLine, juce::uint32 deadline)
+    {
+        using Outcome = HandOverResult::Outcome;
+        const auto length = static_cast<std::uint32_t> (commandLine.getNumBytesAsUTF8());
+
+        ScopedFd fd;
+        juce::String error;
+        switch (connectTo (file, deadline, fd, error))
+        {
+            case ConnectResult::connected:     break;
+            case ConnectResult::nobodyListens: return { Outcome::noRunningInstance, {} };
+            case ConnectResult::timedOut:      return { Outcome::noAnswer, "the running panel accepted no connection in time" };
+            case ConnectResult::failed:        return { Outcome::failed, "cannot connect to " + file.getFullPathName().quoted() + ": " + error };
+        }
+
+        if (! peerIsSameUser (fd.fd))
+            return { Outcome::failed, "the socket " + file.getFullPathName().quoted() + " belongs to another user" };
+
+        const char header[4] = { static_cast<char> (length & 0xFF), static_cast<char> ((length >> 8) & 0xFF),
+                                 static_cast<char> ((length >> 16) & 0xFF), static_cast<char> ((length >> 24) & 0xFF) };
+
+        if (! writeAll (fd.fd, header, sizeof (header), deadline) || ! writeAll (fd.fd, commandLine.toRawUTF8(), length, deadline))
+            return { Outcome::noAnswer, "the running panel did not take the command line in time" };
+
+        char answer = busyAnswer;
+        if (! readExactly (fd.fd, &answer, 1, deadline))
+            return { Outcome::noAnswer, "the running panel did not answer in time" };
+
+        if (answer != acceptedAnswer)
+            return { Outcome::busy, "the running panel stayed busy with earlier launches" };
+
+        return { Outcome::accepted, {} };
+    }
+}
+
+HandOverResult handOverToRunningInstance (const juce::String& commandLine, int timeoutMs)
+{
+    using Outcome = HandOverResult::Outcome;
+    const auto deadline = juce::Time::getMillisecondCounter() + static_cast<juce::uint32> (juce::jmax (0, timeoutMs));
     const auto file = socketFile();
-    if (! isPrivateFolder (file.getParentDirectory()))
-        return false;
 
-    ScopedFd fd (connectTo (file));
-    if (fd.fd < 0 || ! peerIsSameUser (fd.fd))
-        return false;
+    if (const auto problem = folderProblem (file.getParentDirectory()); problem.isNotEmpty())
+        return { Outcome::folderRefused, "the folder " + file.getParentDirectory().getFullPathName().quoted() + " cannot be trusted: " + problem };
 
-    const auto length = static_cast<std::uint32_t> (commandLine.getNumBytesAsUTF8());
-    const char header[4] = { static_cast<char> (length & 0xFF), static_cast<char> ((length >> 8) & 0xFF),
-                             static_cast<char> ((length >> 16) & 0xFF), static_cast<char> ((length >> 24) & 0xFF) };
+    if (commandLine.getNumBytesAsUTF8() > static_cast<size_t> (maxCommandLineBytes))
+        return { Outcome::failed, "the command line is too long" };
 
-    return length <= static_cast<std::uint32_t> (maxCommandLineBytes)
-        && writeAll (fd.fd, header, sizeof (header))
-        && writeAll (fd.fd, commandLine.toRawUTF8(), length);
+    // Busy passes as the panel works through earlier launches: ask again while there is time
+    // for a whole exchange.
+    for (;;)
+    {
+        auto result = handOverOnce (file, commandLine, deadline);
+        if (result.outcome != Outcome::busy || millisecondsUntil (deadline) < 250)
+            return result;
+
+        ::usleep (50 * 1000);   // a second launch, not the message thread
+    }
 }
 
 std::unique_ptr<Listener> listen (std::function<void (const juce::String&)> onCommandLine)
@@ -228,8 +374,7 @@ std::unique_ptr<Listener> listen (std::function<void (const juce::String&)> onCo
     // A socket left behind by a crashed instance answers no connection and can be replaced.
     if (file.exists())
     {
-        ScopedFd probe (connectTo (file));
-        if (probe.fd >= 0)
+        if (someoneListensAt (file))
             return {};
         removeSocket (file);
     }

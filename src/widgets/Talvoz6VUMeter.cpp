@@ -5,11 +5,26 @@
 namespace
 {
 const juce::Colour background (0xff184141);
+constexpr float designWidth = 496.0f;
+
+/** The parent's width, or the main display's user area without a parent; the design width when
+    there is no display at all (the framework's own lookup would follow a null display then).
+*/
+float widthToScaleBy (const juce::Component& meter)
+{
+    if (auto* parent = meter.getParentComponent())
+        return (float) parent->getWidth();
+
+    if (auto* display = juce::Desktop::getInstance().getDisplays().getDisplayForRect (meter.getScreenBounds()))
+        return (float) display->userArea.getWidth();
+
+    return designWidth;
+}
 }
 
 Talvoz6VUMeter::Talvoz6VUMeter()
 {
-    meterScale = (float) getParentWidth() / 496.0f;
+    meterScale = widthToScaleBy (*this) / designWidth;
     barImage = juce::ImageCache::getFromMemory (OVKBIN::temp_binary_data_69, OVKBIN::temp_binary_data_69Size)
                    .getClippedImage ({ 0, 380, 8, 380 });
     releaseFactor = 0.07995558f;
@@ -31,7 +46,7 @@ int Talvoz6VUMeter::nextLevel (int current, int target, float factor)
 
 void Talvoz6VUMeter::resized()
 {
-    meterScale = (float) getParentWidth() / 496.0f;
+    meterScale = widthToScaleBy (*this) / designWidth;
     fullHeight = barImage.isValid() ? (int) (meterScale * (float) barImage.getHeight()) : 0;
 
     gradient = juce::ColourGradient (juce::Colours::green, 0.0f, (float) getHeight(),

@@ -1,9 +1,14 @@
 #include "mixer/SettingsFile.h"
+#include "panel/SingleInstanceChannel.h"
 #include "support/X11Windows.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 /** Runs the built program the way a user or a script would, under the test run's own HOME. */
 namespace
@@ -146,6 +151,116 @@ TEST (ProgramLaunch, WithoutADisplayItSaysSoAndFails)
     ASSERT_TRUE (process.waitForProcessToFinish (20000));
     EXPECT_NE (process.getExitCode(), 0u);
     EXPECT_TRUE (output.contains ("cannot open a display")) << output;
+}
+
+namespace
+{
+    /** Runs the program under `env` with extra variables, collecting what it writes to stderr. */
+    struct ProgramWithOutput
+    {
+        ProgramWithOutput (const juce::StringArray& environment, const juce::String& commandLine)
+        {
+            juce::StringArray args { "env" };
+            args.addArray (environment);
+            args.add (TALVO_APP_BINARY);
+            if (commandLine.isNotEmpty())
+                args.add (commandLine);
+            started = process.start (args, juce::ChildProcess::wantStdErr);
+        }
+
+        ~ProgramWithOutput()
+        {
+            if (process.isRunning())
+                process.kill();
+        }
+
+        juce::ChildProcess process;
+        bool started = false;
+    };
+}
+
+TEST (ProgramLaunch, AnotherUsersHoldOfTheMachineWideLockDoesNotStopALaunch)
+{
+    if (! hasDisplay())
+        GTEST_SKIP() << "needs a display (run under xvfb-run)";
+
+    // The framework's own instance lock is one file for the whole machine; whoever holds it
+    // (another user's panel, or anyone at all) used to make every launch end at once, silently.
+    // When it cannot be taken here, someone else on the machine holds it: the same case.
+    juce::InterProcessLock machineWide ("juceAppLock_Talvo z3 Control");
+    machineWide.enter (0);
+
+    Program running;
+    ASSERT_TRUE (running.started);
+    const auto window = X11Windows::waitForWindowTitled (windowTitle, 30000);
+    machineWide.exit();
+    EXPECT_TRUE (window.has_value()) << "running: " << running.process.isRunning();
+
+    Program ("/shutdown").exitCodeWithin (10000);
+    EXPECT_EQ (running.exitCodeWithin (20000), std::optional<juce::uint32> (0u));
+}
+
+TEST (ProgramLaunch, AFloodOfSecondLaunchesDoesNotDelayAShutdown)
+{
+    if (! hasDisplay())
+        GTEST_SKIP() << "needs a display (run under xvfb-run)";
+
+    Program running;
+    ASSERT_TRUE (running.started);
+    ASSERT_TRUE (X11Windows::waitForWindowTitled (windowTitle, 30000).has_value());
+
+    // Each plain second launch raises the window for a moment; a hundred of them once held the
+    // message thread for twenty seconds, one pause after another.
+    int answered = 0;
+    for (int i = 0; i < 100; ++i)
+        if (SingleInstanceChannel::handOverToRunningInstance ({}).outcome != SingleInstanceChannel::HandOverResult::Outcome::noAnswer)
+            ++answered;
+    EXPECT_EQ (answered, 100);
+
+    Program stopper ("/shutdown");
+    EXPECT_EQ (stopper.exitCodeWithin (10000), std::optional<juce::uint32> (0u));
+    EXPECT_EQ (running.exitCodeWithin (5000), std::optional<juce::uint32> (0u));
+}
+
+TEST (ProgramLaunch, ASecondLaunchThatCannotReachThePanelSaysSoAndFails)
+{
+    const auto base = SingleInstanceChannel::socketFile().getParentDirectory().getSiblingFile ("launch-refused");
+    base.deleteRecursively();
+    const auto publicRuntime = base.getChildFile ("run");
+    const auto tmp = base.getChildFile ("tmp");
+    ASSERT_TRUE (publicRuntime.createDirectory() && tmp.createDirectory());
+    ::chmod (publicRuntime.getFullPathName().toRawUTF8(), 0777);
+
+    // The private fallback folder is taken by a link to a folder of someone else's choosing.
+    const auto fallback = tmp.getChildFile ("talvo-z3-control-" + juce::String (static_cast<int> (::getuid())));
+    ASSERT_EQ (::symlink (base.getFullPathName().toRawUTF8(), fallback.getFullPathName().toRawUTF8()), 0);
+
+    ProgramWithOutput stopper ({ "XDG_RUNTIME_DIR=" + publicRuntime.getFullPathName(), "TMPDIR=" + tmp.getFullPathName() }, "/shutdown");
+    ASSERT_TRUE (stopper.started);
+    const auto output = stopper.process.readAllProcessOutput();
+    ASSERT_TRUE (stopper.process.waitForProcessToFinish (20000));
+    EXPECT_NE (stopper.process.getExitCode(), 0u);
+    EXPECT_TRUE (output.contains ("could not reach the running panel")) << output;
+    EXPECT_TRUE (output.contains ("symbolic link")) << output;
+
+    // A panel that takes the connection but never answers: the launch gives up in time.
+    const auto file = SingleInstanceChannel::socketFile();
+    const int squatter = ::socket (AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    std::strncpy (address.sun_path, file.getFullPathName().toRawUTF8(), sizeof (address.sun_path) - 1);
+    ASSERT_EQ (::bind (squatter, reinterpret_cast<sockaddr*> (&address), sizeof (address)), 0);
+    ASSERT_EQ (::listen (squatter, 4), 0);
+
+    ProgramWithOutput waiting ({}, "/shutdown");
+    const auto answer = waiting.process.readAllProcessOutput();
+    ASSERT_TRUE (waiting.process.waitForProcessToFinish (SingleInstanceChannel::handOverTimeoutMs + 10000));
+    EXPECT_NE (waiting.process.getExitCode(), 0u);
+    EXPECT_TRUE (answer.contains ("did not answer in time")) << answer;
+
+    ::close (squatter);
+    ::unlink (file.getFullPathName().toRawUTF8());
+    base.deleteRecursively();
 }
 
 TEST (ProgramLaunch, TheWindowIsShownOnceAndAtItsStartSize)

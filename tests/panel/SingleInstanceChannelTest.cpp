@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -90,10 +93,149 @@ TEST (SingleInstanceChannel, NeverUsesAFolderOthersCanEnter)
     EXPECT_NE (fallback, runtime);
     EXPECT_TRUE (fallback.isAChildOf (tmp));
 
-    // If someone else could enter that one too, neither side trusts it and the panel starts alone.
+    // If someone else could enter that one too, neither side trusts it.
     ASSERT_EQ (::chmod (fallback.getFullPathName().toRawUTF8(), 0755), 0);
     EXPECT_EQ (SingleInstanceChannel::listen ([] (const juce::String&) {}), nullptr);
     EXPECT_FALSE (SingleInstanceChannel::handOverToRunningInstance ("/shutdown"));
+
+    ::chmod (runtime.getFullPathName().toRawUTF8(), 0700);
+    if (tmpBefore.isEmpty())
+        ::unsetenv ("TMPDIR");
+    else
+        ::setenv ("TMPDIR", tmpBefore.toRawUTF8(), 1);
+    tmp.deleteRecursively();
+}
+
+namespace
+{
+    /** A raw client of the channel, for peers that do not follow the protocol. */
+    int rawConnect()
+    {
+        const int fd = ::socket (AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address {};
+        address.sun_family = AF_UNIX;
+        std::strncpy (address.sun_path, SingleInstanceChannel::socketFile().getFullPathName().toRawUTF8(), sizeof (address.sun_path) - 1);
+        if (::connect (fd, reinterpret_cast<sockaddr*> (&address), sizeof (address)) != 0)
+        {
+            ::close (fd);
+            return -1;
+        }
+        return fd;
+    }
+
+    using Outcome = SingleInstanceChannel::HandOverResult::Outcome;
+}
+
+TEST (SingleInstanceChannel, HandOversWaitingForTheMessageThreadAreBounded)
+{
+    juce::StringArray received;
+    auto listener = SingleInstanceChannel::listen ([&] (const juce::String& c) { received.add (c); });
+    ASSERT_NE (listener, nullptr);
+
+    // The message thread is busy (this test does not pump it): the first few wait, the rest are
+    // turned down and told so (after asking again for a short while) instead of piling up.
+    std::vector<Outcome> outcomes;
+    for (int i = 0; i < 3 * SingleInstanceChannel::maxPendingHandOvers; ++i)
+        outcomes.push_back (SingleInstanceChannel::handOverToRunningInstance (juce::String (i), 100).outcome);
+
+    const auto accepted = std::count (outcomes.begin(), outcomes.end(), Outcome::accepted);
+    EXPECT_EQ (accepted, SingleInstanceChannel::maxPendingHandOvers);
+    EXPECT_EQ (std::count (outcomes.begin(), outcomes.end(), Outcome::busy), 2 * SingleInstanceChannel::maxPendingHandOvers);
+
+    ASSERT_TRUE (pumpUntil ([&] { return received.size() == SingleInstanceChannel::maxPendingHandOvers; }));
+    EXPECT_EQ (received[0], "0");
+
+    // Once served, there is room again.
+    EXPECT_EQ (SingleInstanceChannel::handOverToRunningInstance ("/shutdown").outcome, Outcome::accepted);
+    EXPECT_TRUE (pumpUntil ([&] { return received.contains ("/shutdown"); }));
+}
+
+TEST (SingleInstanceChannel, ASlowPeerCannotHoldTheChannel)
+{
+    juce::StringArray received;
+    auto listener = SingleInstanceChannel::listen ([&] (const juce::String& c) { received.add (c); });
+    ASSERT_NE (listener, nullptr);
+
+    // A peer that sends one byte of a frame every 300 ms, for longer than any launch waits.
+    std::atomic<bool> stop { false };
+    std::thread dribbler ([&]
+                          {
+                              const int fd = rawConnect();
+                              const char byte = 100;
+                              for (int i = 0; i < 30 && ! stop && fd >= 0; ++i)
+                              {
+                                  ::send (fd, &byte, 1, MSG_NOSIGNAL);
+                                  juce::Thread::sleep (300);
+                              }
+                              if (fd >= 0)
+                                  ::close (fd);
+                          });
+    juce::Thread::sleep (100);
+
+    const auto result = SingleInstanceChannel::handOverToRunningInstance ("/defaults");
+    EXPECT_EQ (result.outcome, Outcome::accepted) << result.reason;
+    EXPECT_TRUE (pumpUntil ([&] { return received.contains ("/defaults"); }, 3000));
+
+    stop = true;
+    dribbler.join();
+}
+
+TEST (SingleInstanceChannel, ASecondLaunchGivesUpInTimeAndSaysWhy)
+{
+    // Something listens at the socket but never answers: a hung panel, or a squatter.
+    const auto file = SingleInstanceChannel::socketFile();
+    const int fd = ::socket (AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    std::strncpy (address.sun_path, file.getFullPathName().toRawUTF8(), sizeof (address.sun_path) - 1);
+    ASSERT_EQ (::bind (fd, reinterpret_cast<sockaddr*> (&address), sizeof (address)), 0);
+    ASSERT_EQ (::listen (fd, 1), 0);
+
+    const auto start = juce::Time::getMillisecondCounter();
+    const auto result = SingleInstanceChannel::handOverToRunningInstance ("/shutdown", 300);
+    EXPECT_EQ (result.outcome, Outcome::noAnswer);
+    EXPECT_TRUE (result.reason.contains ("in time")) << result.reason;
+    EXPECT_LT (juce::Time::getMillisecondCounter() - start, 3000u);
+
+    // A live socket is never taken over by a new listener.
+    EXPECT_EQ (SingleInstanceChannel::listen ([] (const juce::String&) {}), nullptr);
+
+    ::close (fd);
+    ::unlink (file.getFullPathName().toRawUTF8());
+}
+
+TEST (SingleInstanceChannel, ARefusedFolderIsReportedNotMistakenForNoPanel)
+{
+    const auto runtime = SingleInstanceChannel::socketFile().getParentDirectory();
+    const auto tmpBefore = juce::SystemStats::getEnvironmentVariable ("TMPDIR", {});
+    const auto tmp = runtime.getSiblingFile ("tmp-refused");
+    ASSERT_TRUE (tmp.createDirectory());
+    ::setenv ("TMPDIR", tmp.getFullPathName().toRawUTF8(), 1);
+    ASSERT_EQ (::chmod (runtime.getFullPathName().toRawUTF8(), 0755), 0);
+
+    const auto fallback = tmp.getChildFile ("talvo-z3-control-" + juce::String (static_cast<int> (::getuid())));
+    const auto elsewhere = tmp.getChildFile ("elsewhere");
+    ASSERT_TRUE (elsewhere.createDirectory());
+    ::chmod (elsewhere.getFullPathName().toRawUTF8(), 0700);
+
+    // Open to others, a symbolic link, a plain file: each is named as the reason.
+    ::mkdir (fallback.getFullPathName().toRawUTF8(), 0755);
+    ::chmod (fallback.getFullPathName().toRawUTF8(), 0755);
+    auto result = SingleInstanceChannel::handOverToRunningInstance ("/shutdown");
+    EXPECT_EQ (result.outcome, Outcome::folderRefused);
+    EXPECT_TRUE (result.reason.contains ("other users may enter it")) << result.reason;
+
+    ::rmdir (fallback.getFullPathName().toRawUTF8());
+    ASSERT_EQ (::symlink (elsewhere.getFullPathName().toRawUTF8(), fallback.getFullPathName().toRawUTF8()), 0);
+    result = SingleInstanceChannel::handOverToRunningInstance ("/shutdown");
+    EXPECT_EQ (result.outcome, Outcome::folderRefused);
+    EXPECT_TRUE (result.reason.contains ("symbolic link")) << result.reason;
+
+    ::unlink (fallback.getFullPathName().toRawUTF8());
+    ASSERT_TRUE (fallback.replaceWithText ("x"));
+    result = SingleInstanceChannel::handOverToRunningInstance ("/shutdown");
+    EXPECT_EQ (result.outcome, Outcome::folderRefused);
+    EXPECT_TRUE (result.reason.contains ("not a folder")) << result.reason;
 
     ::chmod (runtime.getFullPathName().toRawUTF8(), 0700);
     if (tmpBefore.isEmpty())

@@ -2,34 +2,15 @@
 
 #include <algorithm>
 
-class SimulatedMidiPorts::Input final : public MidiInputPort
+/** What delivery needs of an input, shared with deliverToInputs so that a port closed while a
+    message is on its way is only told to stop, never touched after it is gone.
+*/
+struct SimulatedMidiPorts::InputLine
 {
-public:
-    Input (SimulatedMidiPorts& s, juce::MidiDeviceInfo i, juce::MidiInputCallback* c)
-        : system (s), info (std::move (i)), callback (c) {}
-
-    ~Input() override
-    {
-        stop();
-        const std::lock_guard<std::recursive_mutex> guard (system.lock);
-        auto& list = system.openInputs;
-        list.erase (std::remove (list.begin(), list.end(), this), list.end());
-    }
-
-    void start() override
-    {
-        const std::lock_guard<std::mutex> guard (deliveryLock);
-        started = true;
-    }
-
-    // Taking the delivery lock waits for a callback in progress, as the real MIDI layer does.
-    void stop() override
-    {
-        const std::lock_guard<std::mutex> guard (deliveryLock);
-        started = false;
-    }
-
-    juce::MidiDeviceInfo getDeviceInfo() const override { return info; }
+    juce::MidiDeviceInfo info;
+    juce::MidiInputCallback* callback = nullptr;
+    std::mutex deliveryLock;
+    bool started = false;
 
     void deliver (const juce::MidiMessage& message)
     {
@@ -37,13 +18,39 @@ public:
         if (started && callback != nullptr)
             callback->handleIncomingMidiMessage (nullptr, message);
     }
+};
+
+class SimulatedMidiPorts::Input final : public MidiInputPort
+{
+public:
+    Input (SimulatedMidiPorts& s, std::shared_ptr<InputLine> l) : system (s), line (std::move (l)) {}
+
+    ~Input() override
+    {
+        stop();
+        const std::lock_guard<std::recursive_mutex> guard (system.lock);
+        auto& list = system.openInputs;
+        list.erase (std::remove (list.begin(), list.end(), line), list.end());
+    }
+
+    void start() override
+    {
+        const std::lock_guard<std::mutex> guard (line->deliveryLock);
+        line->started = true;
+    }
+
+    // Taking the delivery lock waits for a callback in progress, as the real MIDI layer does.
+    void stop() override
+    {
+        const std::lock_guard<std::mutex> guard (line->deliveryLock);
+        line->started = false;
+    }
+
+    juce::MidiDeviceInfo getDeviceInfo() const override { return line->info; }
 
 private:
     SimulatedMidiPorts& system;
-    juce::MidiDeviceInfo info;
-    juce::MidiInputCallback* callback;
-    std::mutex deliveryLock;
-    bool started = false;
+    std::shared_ptr<InputLine> line;
 };
 
 class SimulatedMidiPorts::Output final : public MidiOutputPort
@@ -175,7 +182,7 @@ bool SimulatedMidiPorts::isInputOpen (const juce::String& identifier) const
 {
     const std::lock_guard<std::recursive_mutex> guard (lock);
     return std::any_of (openInputs.begin(), openInputs.end(),
-                        [&] (auto* i) { return i->getDeviceInfo().identifier == identifier; });
+                        [&] (const auto& line) { return line->info.identifier == identifier; });
 }
 
 bool SimulatedMidiPorts::isOutputOpen (const juce::String& identifier) const
@@ -193,18 +200,19 @@ int SimulatedMidiPorts::numOpenCalls() const
 
 void SimulatedMidiPorts::deliverToInputs (const juce::MidiMessage& message, const juce::String& identifier)
 {
-    std::vector<Input*> targets;
+    std::vector<std::shared_ptr<InputLine>> targets;
     {
         const std::lock_guard<std::recursive_mutex> guard (lock);
-        for (auto* input : openInputs)
-            if (identifier.isEmpty() || input->getDeviceInfo().identifier == identifier)
-                targets.push_back (input);
+        for (const auto& line : openInputs)
+            if (identifier.isEmpty() || line->info.identifier == identifier)
+                targets.push_back (line);
     }
 
-    // Delivery happens outside the list lock so that a panel may close ports meanwhile; the
-    // message thread only closes inputs after stopping them, which waits for this delivery.
-    for (auto* input : targets)
-        input->deliver (message);
+    // Delivery happens outside the list lock so that a panel may close ports meanwhile; each line
+    // is kept alive by this list, and a port closed since it was taken has been stopped, so it
+    // hears nothing more.
+    for (const auto& line : targets)
+        line->deliver (message);
 }
 
 juce::Array<juce::MidiDeviceInfo> SimulatedMidiPorts::getAvailableInputs()
@@ -228,9 +236,11 @@ std::unique_ptr<MidiInputPort> SimulatedMidiPorts::openInput (const juce::String
     {
         if (endpoint.identifier == identifier && ! refusing.contains (identifier))
         {
-            auto input = std::make_unique<Input> (*this, endpoint, callback);
-            openInputs.push_back (input.get());
-            return input;
+            auto line = std::make_shared<InputLine>();
+            line->info = endpoint;
+            line->callback = callback;
+            openInputs.push_back (line);
+            return std::make_unique<Input> (*this, std::move (line));
         }
     }
     return {};

@@ -2,6 +2,7 @@
 
 #include "device/MidiPortSystem.h"
 
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -62,6 +63,7 @@ public:
     std::unique_ptr<MidiOutputPort> openOutput (const juce::String& identifier) override;
 
 private:
+    struct InputLine;
     class Input;
     class Output;
     friend class Input;
@@ -72,7 +74,7 @@ private:
     mutable std::recursive_mutex lock;
     juce::Array<juce::MidiDeviceInfo> inputs, outputs;
     juce::StringArray refusing;
-    std::vector<Input*> openInputs;
+    std::vector<std::shared_ptr<InputLine>> openInputs;
     std::vector<Output*> openOutputs;
     std::vector<SentMessage> sent;
     int openCalls = 0;

@@ -158,3 +158,33 @@ TEST (Talvoz6VUMeter, IsBufferedAndPaintsOnlyOnRequest)
     paintPanel();
     EXPECT_EQ (m.meter.currentLevel, 96);
 }
+
+TEST (Talvoz6VUMeter, WithoutParentOrDisplayItScalesToTheDesignWidth)
+{
+    // A headless process (or one whose display went away) has no display to measure.
+    auto& displays = const_cast<juce::Displays&> (juce::Desktop::getInstance().getDisplays());
+    const auto saved = displays.displays;
+    displays.displays.clear();
+
+    {
+        Talvoz6VUMeter meter;
+        EXPECT_EQ (meter.meterScale, 1.0f);
+        meter.setBounds (0, 0, 8, 400);
+        EXPECT_EQ (meter.fullHeight, 380);
+
+        std::int8_t level = 50;
+        meter.levelSource = &level;
+        Canvas c (8, 400);
+        meter.paint (c.g);
+        EXPECT_EQ (meter.barHeight, 190.0f);
+    }
+
+    displays.displays = saved;
+
+    // With a display but no parent, the display's user area sets the scale, as before.
+    if (auto* display = displays.getPrimaryDisplay())
+    {
+        Talvoz6VUMeter meter;
+        EXPECT_EQ (meter.meterScale, (float) display->userArea.getWidth() / 496.0f);
+    }
+}

@@ -1,0 +1,221 @@
+#include "support/PanelFixture.h"
+
+#include <chrono>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+/** Damaged, hostile and odd settings files: whatever lies at the settings path, the panel starts,
+    and what was saved before survives byte for byte.
+*/
+namespace
+{
+    juce::File settingsPath()   { return SettingsFile::defaultFile(); }
+    juce::File backup (int n)   { return settingsPath().getSiblingFile ("Talvoz3Panel.settings.unreadable" + (n == 1 ? juce::String() : "." + juce::String (n))); }
+
+    // Built in a stream: appending to a juce::String copies it whole each time.
+    juce::String settingsWithKeys (int count)
+    {
+        juce::MemoryOutputStream text;
+        text << "<PROPERTIES>";
+        for (int i = 0; i < count; ++i)
+            text << "<VALUE name=\"k" << i << "\" val=\"" << i << "\"/>";
+        text << "</PROPERTIES>";
+        return text.toString();
+    }
+
+    bool isSymbolicLink (const juce::File& f)
+    {
+        struct stat info {};
+        return ::lstat (f.getFullPathName().toRawUTF8(), &info) == 0 && S_ISLNK (info.st_mode);
+    }
+}
+
+class SettingsFileDamage : public PanelFixture
+{
+protected:
+    SettingsFileDamage()
+    {
+        panel = nullptr;
+        settingsPath().getParentDirectory().deleteRecursively();
+        settingsPath().getParentDirectory().createDirectory();
+    }
+
+    ~SettingsFileDamage() override
+    {
+        panel = nullptr;
+        settingsPath().getParentDirectory().deleteRecursively();
+    }
+
+    void startPanel() { panel = std::make_unique<MainComponent> (ports); }
+
+    /** The panel as after a connection: its next save writes every key. */
+    void saveAfterRestore()
+    {
+        panel->m_stateRestored = true;
+        panel->m_sourceVolumeArray[1][2] = -12.0;
+        ASSERT_TRUE (panel->saveProperties());
+    }
+};
+
+TEST_F (SettingsFileDamage, AFileThatCannotBeReadIsMovedAsideAndNeverSavedOver)
+{
+    const juce::String saved ("<PROPERTIES><VALUE name=\"vol00\" val=\"-6\"/><VALUE name=\"Snapshot0\" val=\"Band\"/></PROPERTIES>");
+    ASSERT_TRUE (settingsPath().replaceWithText (saved));
+
+    // What a user without read permission meets (tests run as root, who may read anything).
+    const auto check = SettingsFile::checkBeforeLoading (settingsPath(), [] (const juce::File&)
+                                                         {
+                                                             SafeXmlFile::Result r;
+                                                             r.problem = SafeXmlFile::Problem::cannotOpen;
+                                                             r.detail = "Permission denied";
+                                                             return r;
+                                                         });
+    EXPECT_EQ (check.keptAs, backup (1));
+    EXPECT_FALSE (check.storeUnusable);
+    EXPECT_TRUE (check.message (settingsPath()).contains ("Permission denied"));
+    EXPECT_TRUE (check.message (settingsPath()).contains (backup (1).getFullPathName()));
+
+    startPanel();
+    saveAfterRestore();
+    panel = nullptr;
+
+    EXPECT_EQ (backup (1).loadFileAsString(), saved);
+    const auto written = SettingsFile::readChecked (settingsPath());
+    ASSERT_TRUE (written.ok());
+    EXPECT_NE (written.xml->getChildByAttribute ("name", "vol12"), nullptr);
+
+    // Where it cannot even be moved, the session neither reads nor saves a settings file.
+    const juce::File unmovable ("/proc/self/status");
+    const auto stuck = SettingsFile::checkBeforeLoading (unmovable, [] (const juce::File&)
+                                                         {
+                                                             SafeXmlFile::Result r;
+                                                             r.problem = SafeXmlFile::Problem::cannotOpen;
+                                                             return r;
+                                                         });
+    EXPECT_TRUE (stuck.storeUnusable);
+    EXPECT_TRUE (stuck.message (unmovable).contains ("no settings are read or saved"));
+}
+
+TEST_F (SettingsFileDamage, HostileFilesAreSetAsideWithoutCrashHangOrUnboundedRead)
+{
+    // Deep enough to overflow the stack in the framework's recursive parser.
+    const auto deepText = "<PROPERTIES>" + juce::String::repeatedString ("<a>", 30000) + "</PROPERTIES>";
+    ASSERT_TRUE (settingsPath().replaceWithText (deepText));
+    startPanel();
+    EXPECT_EQ (backup (1).loadFileAsString(), deepText);
+    panel->restoreProperties();
+    EXPECT_EQ (panel->m_sourceVolumeArray[0][0], _static_default_volume_array[0][0]);
+    panel = nullptr;
+
+    // Text the framework's parser would loop on for ever, at every start.
+    const juce::String looping ("<PROPERTIES><VALUE name=\"Snapshot0\"><?x?>Band</VALUE></PROPERTIES>");
+    ASSERT_TRUE (settingsPath().replaceWithText (looping));
+    startPanel();
+    EXPECT_EQ (backup (2).loadFileAsString(), looping);
+    panel = nullptr;
+    backup (2).deleteFile();
+
+    // A link to an endless device: the link itself is kept aside, nothing is copied.
+    settingsPath().deleteFile();
+    ASSERT_EQ (::symlink ("/dev/zero", settingsPath().getFullPathName().toRawUTF8()), 0);
+    startPanel();
+    EXPECT_TRUE (isSymbolicLink (backup (2)));
+    EXPECT_EQ (backup (2).getLinkedTarget(), juce::File ("/dev/zero"));
+    panel = nullptr;
+
+    // A FIFO: a plain open would wait for a writer for ever. If the panel does block, the writer
+    // below frees it after a few seconds and the elapsed time shows it.
+    settingsPath().deleteFile();
+    ASSERT_EQ (::mkfifo (settingsPath().getFullPathName().toRawUTF8(), 0600), 0);
+    std::atomic<bool> started { false };
+    std::thread rescuer ([&]
+                         {
+                             for (int i = 0; i < 60 && ! started; ++i)
+                                 std::this_thread::sleep_for (std::chrono::milliseconds (50));
+                             const int fd = ::open (backup (3).getFullPathName().toRawUTF8(), O_WRONLY | O_NONBLOCK);
+                             const int fd2 = fd < 0 ? ::open (settingsPath().getFullPathName().toRawUTF8(), O_WRONLY | O_NONBLOCK) : -1;
+                             if (fd >= 0) ::close (fd);
+                             if (fd2 >= 0) ::close (fd2);
+                         });
+    const auto before = std::chrono::steady_clock::now();
+    startPanel();
+    started = true;
+    rescuer.join();
+    EXPECT_LT (std::chrono::steady_clock::now() - before, std::chrono::seconds (2));
+    struct stat info {};
+    ASSERT_EQ (::lstat (backup (3).getFullPathName().toRawUTF8(), &info), 0);
+    EXPECT_TRUE (S_ISFIFO (info.st_mode));
+
+    // Every damaged file was kept apart: none overwrote an earlier one.
+    EXPECT_EQ (backup (1).loadFileAsString(), deepText);
+}
+
+TEST_F (SettingsFileDamage, TooManyKeysIsSetAsideAndTheCapItselfLoads)
+{
+    // Past the cap the framework's key table takes time in the square of the keys: 100,000 keys
+    // are also past the size cap, one key more than the cap is not.
+    const auto huge = settingsWithKeys (100000);
+    ASSERT_TRUE (settingsPath().replaceWithText (huge));
+    startPanel();
+    EXPECT_EQ (backup (1).loadFileAsString(), huge);
+    EXPECT_FALSE (settingsPath().exists());
+    panel = nullptr;
+
+    const auto oneTooMany = settingsWithKeys (SettingsFile::maxKeys + 1);
+    ASSERT_TRUE (settingsPath().replaceWithText (oneTooMany));
+    startPanel();
+    EXPECT_EQ (backup (2).loadFileAsString(), oneTooMany);
+    panel = nullptr;
+
+    ASSERT_TRUE (settingsPath().replaceWithText (settingsWithKeys (SettingsFile::maxKeys)));
+    startPanel();
+    EXPECT_FALSE (backup (3).exists());
+    EXPECT_EQ (panel->getUserSettings()->getValue ("k4095"), "4095");
+}
+
+TEST_F (SettingsFileDamage, TemporariesOfAnInterruptedSaveAreRemovedAtStart)
+{
+    const auto folder = settingsPath().getParentDirectory();
+    const auto stale = folder.getChildFile ("Talvoz3Panel_temp1a2b3c4d.settings");
+    const auto fresh = folder.getChildFile ("Talvoz3Panel_tempdeadbeef.settings");
+    const auto notOurs = folder.getChildFile ("Talvoz3Panel_temp notes.settings");
+    const auto snapshot = folder.getChildFile ("Talvoz3Panel Snapshot 1.xml");
+    for (const auto& f : { stale, fresh, notOurs, snapshot })
+        ASSERT_TRUE (f.replaceWithText ("x"));
+
+    const auto anHourAgo = juce::Time::getCurrentTime() - juce::RelativeTime::hours (1);
+    for (const auto& f : { stale, notOurs, snapshot })
+        f.setLastModificationTime (anHourAgo);
+
+    startPanel();
+
+    EXPECT_FALSE (stale.exists());
+    EXPECT_TRUE (fresh.exists());   // may belong to a save under way right now
+    EXPECT_TRUE (notOurs.exists());
+    EXPECT_TRUE (snapshot.exists());
+}
+
+TEST_F (SettingsFileDamage, ASymlinkedSettingsFileIsWrittenThroughTheLink)
+{
+    const auto elsewhere = settingsPath().getParentDirectory().getSiblingFile ("dotfiles");
+    elsewhere.createDirectory();
+    const auto target = elsewhere.getChildFile ("talvo.panel.xml");
+    ASSERT_TRUE (target.replaceWithText ("<PROPERTIES><VALUE name=\"Snapshot0\" val=\"Band\"/></PROPERTIES>"));
+    ASSERT_EQ (::symlink (target.getFullPathName().toRawUTF8(), settingsPath().getFullPathName().toRawUTF8()), 0);
+
+    startPanel();
+    panel->restoreProperties();
+    EXPECT_EQ (panel->m_ssButtons[0]->getButtonText(), "Band");
+    saveAfterRestore();
+    panel = nullptr;
+
+    EXPECT_TRUE (isSymbolicLink (settingsPath()));
+    const auto xml = juce::parseXML (target);
+    ASSERT_NE (xml, nullptr);
+    EXPECT_NE (xml->getChildByAttribute ("name", "vol12"), nullptr);
+    EXPECT_EQ (xml->getChildByAttribute ("name", "Snapshot0")->getStringAttribute ("val"), "Band");
+    EXPECT_EQ (elsewhere.getNumberOfChildFiles (juce::File::findFiles), 1);   // no temporary left
+    elsewhere.deleteRecursively();
+}
