@@ -2,6 +2,8 @@
 
 #include "panel/CommandLineSwitches.h"
 #include "panel/MainComponent.h"
+#include "device/RawUsbDeviceLayer.h"
+#include "platform/PlatformHost.h"
 
 namespace
 {
@@ -49,6 +51,9 @@ void Talvoz3UIApplication::initialise (const juce::String& commandLine)
                                                     });
 
     const auto resetRequested = CommandLineSwitches::asksForResetAtStart (commandLine);
+
+    // Before the panel, whose construction looks for an interface already plugged in.
+    systemServices.start (PlatformHost::get(), usbVendorId, usbProductId);
 
     auto window = std::make_unique<MainWindow> (getApplicationName() + " v" + getApplicationVersion());
     window->setUsingNativeTitleBar (true);
@@ -108,6 +113,7 @@ void Talvoz3UIApplication::shutdown()
     }
 
     mainWindow = nullptr;
+    systemServices.stop();
 }
 
 void Talvoz3UIApplication::anotherInstanceStarted (const juce::String& commandLine)

@@ -2,6 +2,7 @@
 
 #include "panel/OVKBorderBoundsConstrainer.h"
 #include "panel/SingleInstanceChannel.h"
+#include "platform/linux/SystemServices.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -43,6 +44,7 @@ public:
 private:
     void storeWindowPosition (const juce::String& state);
 
+    SystemServices systemServices;   // declared before the window: it outlives the panel
     std::unique_ptr<MainWindow> mainWindow;
     std::unique_ptr<SingleInstanceChannel::Listener> otherInstances;
 
