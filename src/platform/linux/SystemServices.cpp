@@ -1,5 +1,6 @@
 #include "platform/linux/SystemServices.h"
 
+#include "platform/linux/LogindPower.h"
 #include "platform/linux/UdevPresence.h"
 
 #include <cstdio>
@@ -15,6 +16,7 @@ namespace
 struct SystemServices::Running
 {
     std::unique_ptr<UdevPresence> presence;
+    std::unique_ptr<LogindPower> power;
 };
 
 SystemServices::SystemServices() = default;
@@ -40,6 +42,14 @@ void SystemServices::start (PlatformHost& host, int vendorId, int productId)
                  + "); the panel will keep looking for it in vain.");
         running->presence = nullptr;
     }
+
+    running->power = std::make_unique<LogindPower> (host.power);
+
+    if (! running->power->start())
+    {
+        sayOnce ("no sleep and wake events: " + running->power->whyUnusable() + ".");
+        running->power = nullptr;
+    }
 }
 
 void SystemServices::stop()
@@ -49,6 +59,9 @@ void SystemServices::stop()
 
     if (running->presence != nullptr)
         running->presence->stop();
+
+    if (running->power != nullptr)
+        running->power->stop();
 
     running = nullptr;
 }
