@@ -1,3 +1,4 @@
+#include "platform/linux/LibusbRawDevice.h"
 #include "platform/linux/UdevPresence.h"
 #include "support/ChildTestRun.h"
 #include "support/MockUdevBed.h"
@@ -115,4 +116,64 @@ TEST (UdevPresenceInTestbed, DISABLED_WholeRoad)
     panel = nullptr;
     presence.stop();
     proc.deleteRecursively();
+}
+
+TEST (UdevPresence, TheRawHandleIsOpenedThroughLibusb)
+{
+    const auto wrapper = ChildTestRun::findProgram ("umockdev-wrapper");
+
+    if (wrapper.isEmpty())
+        GTEST_SKIP() << "umockdev is not installed (Debian package umockdev)";
+
+    const auto child = ChildTestRun::run ("UdevPresenceInTestbed.DISABLED_RawHandle", wrapper, testbedMarker);
+    ASSERT_TRUE (child.started);
+    EXPECT_EQ (child.exitCode, 0) << child.output;
+    EXPECT_TRUE (child.output.contains ("[  PASSED  ] 1 test")) << child.output;
+}
+
+// Runs only in the child that the test above starts under the preload library.
+TEST (UdevPresenceInTestbed, DISABLED_RawHandle)
+{
+    if (! ChildTestRun::isChild (testbedMarker))
+        GTEST_SKIP() << "runs only under umockdev, started by UdevPresence.TheRawHandleIsOpenedThroughLibusb";
+
+    ASSERT_TRUE (MockUdevBed::isActive());
+    MockUdevBed bed;
+
+    // One interface already in its first configuration, and one in another configuration, which
+    // would take a request the bed cannot answer.
+    ASSERT_TRUE (bed.addOpenableUsbDevice ("1-1", 1).isNotEmpty());
+    ASSERT_TRUE (bed.addOpenableUsbDevice ("1-5", 2).isNotEmpty());
+
+    ScopedSimulatedHost sim;
+    juce::String why;
+    const auto session = LibusbSession::open (why);
+    ASSERT_NE (session, nullptr) << why;
+
+    UdevPresence::Options options;
+    options.vendorId = 0x7A1C;
+    options.productId = 0x0025;
+    UdevPresence presence (sim.host.usb, sim.host.audio, options);
+    presence.setRawHardwareFactory ([session] (int bus, int address)
+                                    { return std::make_shared<LibusbRawDevice> (session, bus, address); });
+    ASSERT_TRUE (presence.start());
+
+    CapturedStdout out;
+    registerRawUsbNotifications();
+    const auto printed = juce::String (out.take());
+
+    EXPECT_TRUE (printed.contains ("Found device (vendor = 31260, product = 37, release = 256)")) << printed;
+    EXPECT_TRUE (printed.contains ("Couldn’t set configuration to value 1 (err = ")) << printed;
+    EXPECT_TRUE (printed.contains ("Unable to configure device: ffffffff")) << printed;
+    EXPECT_FALSE (printed.contains ("Unable to open device")) << printed;
+    ASSERT_NE (gUSBdevice, nullptr);
+    EXPECT_EQ (gUSBdevice->getDeviceReleaseNumber(), 0x0100);
+
+    {
+        CapturedStdout quiet;
+        releaseUSBDevice();
+        releaseRawUsbNotifications();
+    }
+
+    presence.stop();
 }

@@ -57,9 +57,12 @@ juce::String MockUdevBed::addUsbDevice (const juce::String& name, const UsbStrin
     attributes.set ("manufacturer", s.manufacturer);
     attributes.set ("product", s.product);
     attributes.set ("bcdDevice", "0100");
+    const auto devnum = nextDevnum++;
     attributes.set ("busnum", "1");
-    attributes.set ("devnum", "7");
+    attributes.set ("devnum", juce::String (devnum));
+    attributes.set ("bConfigurationValue", "1");
     properties.set ("DEVTYPE", "usb_device");
+    properties.set ("DEVNAME", "/dev/bus/usb/001/" + juce::String (devnum).paddedLeft ('0', 3));
     const auto usbPath = add ("usb", name, {}, attributes, properties);
 
     if (cardNumber < 0)
@@ -88,4 +91,40 @@ void MockUdevBed::remove (const juce::String& syspath, int removeEvents)
         umockdev_testbed_uevent (bed, syspath.toRawUTF8(), "remove");
 
     umockdev_testbed_remove_device (bed, syspath.toRawUTF8());
+}
+
+juce::String MockUdevBed::addOpenableUsbDevice (const juce::String& name, int activeConfiguration)
+{
+    // Only a recorded device gets a node in the bed's /dev, which libusb opens.
+    const auto devnum = nextDevnum++;
+    const auto node = "bus/usb/001/" + juce::String (devnum).paddedLeft ('0', 3);
+
+    // The device (18 bytes), its one configuration (value 1) and that configuration's audio
+    // control interface, as the kernel shows them in "descriptors".
+    const juce::String descriptors = "12010002EF0201401C7A2500000101020001"
+                                     "090212000101008032"
+                                     "090400000001010000";
+
+    juce::String record;
+    record << "P: /devices/" << name << "\n"
+           << "N: " << node << "\n"
+           << "E: DEVNAME=/dev/" << node << "\n"
+           << "E: DEVTYPE=usb_device\n"
+           << "E: SUBSYSTEM=usb\n"
+           << "A: idVendor=7a1c\nA: idProduct=0025\nA: bcdDevice=0100\n"
+           << "A: manufacturer=OVK Vantoraklang GmbH\nA: product=Talvo z3\n"
+           << "A: busnum=1\nA: devnum=" << devnum << "\n"
+           << "A: bConfigurationValue=" << activeConfiguration << "\n"
+           << "H: descriptors=" << descriptors << "\n\n";
+
+    GError* error = nullptr;
+    umockdev_testbed_add_from_string (bed, record.toRawUTF8(), &error);
+
+    if (error != nullptr)
+    {
+        g_error_free (error);
+        return {};
+    }
+
+    return "/sys/devices/" + name;
 }

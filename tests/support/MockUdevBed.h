@@ -33,6 +33,12 @@ public:
     */
     void remove (const juce::String& syspath, int removeEvents = 1);
 
+    /** Adds the interface's USB device alone, with a device node that libusb can open, the
+        descriptors of one configuration (value 1), and the given configuration active. Sends no
+        event. Returns its sysfs path, empty on failure.
+    */
+    juce::String addOpenableUsbDevice (const juce::String& name, int activeConfiguration);
+
     JUCE_DECLARE_NON_COPYABLE (MockUdevBed)
 
 private:
@@ -40,4 +46,5 @@ private:
                       const juce::StringPairArray& attributes, const juce::StringPairArray& properties);
 
     UMockdevTestbed* bed = nullptr;
+    int nextDevnum = 7;
 };

@@ -1,5 +1,6 @@
 #include "platform/linux/SystemServices.h"
 
+#include "platform/linux/LibusbRawDevice.h"
 #include "platform/linux/LogindPower.h"
 #include "platform/linux/UdevPresence.h"
 
@@ -15,6 +16,7 @@ namespace
 
 struct SystemServices::Running
 {
+    std::shared_ptr<LibusbSession> libusb;
     std::unique_ptr<UdevPresence> presence;
     std::unique_ptr<LogindPower> power;
 };
@@ -35,6 +37,14 @@ void SystemServices::start (PlatformHost& host, int vendorId, int productId)
     options.vendorId = vendorId;
     options.productId = productId;
     running->presence = std::make_unique<UdevPresence> (host.usb, host.audio, options);
+
+    juce::String whyNoLibusb;
+
+    if ((running->libusb = LibusbSession::open (whyNoLibusb)) != nullptr)
+        running->presence->setRawHardwareFactory ([session = running->libusb] (int bus, int address)
+                                                  { return std::make_shared<LibusbRawDevice> (session, bus, address); });
+    else
+        sayOnce ("the interface's USB device cannot be opened directly: " + whyNoLibusb + ".");
 
     if (! running->presence->start())
     {

@@ -34,14 +34,15 @@ public:
         int ratePollMs = 1000;
     };
 
-    /** Makes the raw USB hardware of a device that arrives (may return null). Called on the
-        thread that found the device.
+    /** Makes the raw USB hardware of a device that arrives, from its bus number and address (may
+        return null). Called on the thread that found the device.
     */
-    using RawHardwareFactory = std::function<std::shared_ptr<RawUsbHardware> (udev_device*)>;
+    using RawHardwareFactory = std::function<std::shared_ptr<RawUsbHardware> (int busNumber, int address)>;
 
     UdevPresence (UsbRegistry&, AudioHardware&, Options);
     ~UdevPresence();
 
+    /** Without one (or when it gives nothing), opening a device directly fails at its first step. */
     void setRawHardwareFactory (RawHardwareFactory);
 
     /** Enumerates and starts following. False when udev cannot be used here; the reason is then
