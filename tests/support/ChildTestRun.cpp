@@ -15,10 +15,14 @@ ChildTestRun::Result ChildTestRun::run (const juce::String& filter, const juce::
     args.addArray ({ self.getFullPathName(), "--gtest_filter=" + filter, "--gtest_also_run_disabled_tests" });
 
     // The child inherits this process's environment; the marker and the sanitizers' tolerance of
-    // a preloaded library are set only for the time it takes to start it.
+    // a preloaded library are set only for the time it takes to start it. That library works on
+    // descriptors behind the thread sanitizer's back, so what uninstrumented code does with
+    // descriptors is left out of its judgement there.
     const juce::String asanBefore = std::getenv ("ASAN_OPTIONS") != nullptr ? std::getenv ("ASAN_OPTIONS") : "";
+    const juce::String tsanBefore = std::getenv ("TSAN_OPTIONS") != nullptr ? std::getenv ("TSAN_OPTIONS") : "";
     ::setenv (marker, "1", 1);
     ::setenv ("ASAN_OPTIONS", (asanBefore + ":verify_asan_link_order=0").toRawUTF8(), 1);
+    ::setenv ("TSAN_OPTIONS", (tsanBefore + " ignore_noninstrumented_modules=1").toRawUTF8(), 1);
 
     Result result;
     juce::ChildProcess child;
@@ -26,6 +30,7 @@ ChildTestRun::Result ChildTestRun::run (const juce::String& filter, const juce::
 
     ::unsetenv (marker);
     ::setenv ("ASAN_OPTIONS", asanBefore.toRawUTF8(), 1);
+    ::setenv ("TSAN_OPTIONS", tsanBefore.toRawUTF8(), 1);
 
     if (! result.started)
         return result;
