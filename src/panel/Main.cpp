@@ -1,8 +1,10 @@
 #include "panel/Main.h"
 
+#include "device/RawUsbDeviceLayer.h"
 #include "panel/CommandLineSwitches.h"
 #include "panel/MainComponent.h"
 #include "panel/PanelLayout.h"
+#include "platform/PlatformHost.h"
 
 namespace
 {
@@ -70,6 +72,9 @@ void Talvoz3UIApplication::initialise (const juce::String& commandLine)
 
     const auto resetRequested = CommandLineSwitches::asksForResetAtStart (commandLine);
 
+    // Before the panel, whose construction looks for an interface already plugged in.
+    systemServices.start (PlatformHost::get(), usbVendorId, usbProductId);
+
     // The window is built off the desktop and placed there once it has its start size: each
     // change of title bar, constrainer or resizability recreates a window that is already on the
     // desktop and shows it at once, first at the framework's default size, then at the panel's
@@ -135,6 +140,7 @@ void Talvoz3UIApplication::shutdown()
     }
 
     mainWindow = nullptr;
+    systemServices.stop();
 }
 
 void Talvoz3UIApplication::anotherInstanceStarted (const juce::String& commandLine)

@@ -2,6 +2,7 @@
 
 #include "panel/OVKBorderBoundsConstrainer.h"
 #include "panel/SingleInstanceChannel.h"
+#include "platform/linux/SystemServices.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -48,6 +49,7 @@ private:
     /** Keeps the main window on top for a moment after a second launch, then restores it. */
     void keepOnTopBriefly (bool wasAlwaysOnTop);
 
+    SystemServices systemServices;   // declared before the window: it outlives the panel
     std::unique_ptr<MainWindow> mainWindow;
     std::unique_ptr<SingleInstanceChannel::Listener> otherInstances;
     std::optional<bool> onTopBeforeRaise;

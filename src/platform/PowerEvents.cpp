@@ -33,12 +33,30 @@ void PowerEvents::deregister (std::uint32_t notifier)
 
 int PowerEvents::allowPowerChange (std::uint32_t connection, void* argument)
 {
-    const std::lock_guard<std::mutex> guard (lock);
-    acks.emplace_back (connection, argument);
+    std::function<void (void*)> handler;
 
-    const bool known = std::any_of (registrations.begin(), registrations.end(),
-                                    [connection] (const Registration& r) { return r.connection == connection; });
-    return known ? 0 : -1;
+    {
+        const std::lock_guard<std::mutex> guard (lock);
+        acks.emplace_back (connection, argument);
+
+        const bool known = std::any_of (registrations.begin(), registrations.end(),
+                                        [connection] (const Registration& r) { return r.connection == connection; });
+        if (! known)
+            return -1;
+
+        handler = acknowledgementHandler;
+    }
+
+    if (handler)
+        handler (argument);
+
+    return 0;
+}
+
+void PowerEvents::setAcknowledgementHandler (std::function<void (void*)> handler)
+{
+    const std::lock_guard<std::mutex> guard (lock);
+    acknowledgementHandler = std::move (handler);
 }
 
 void PowerEvents::send (std::uint32_t messageType, void* argument)

@@ -3,6 +3,7 @@
 #include "platform/MessageThreadQueue.h"
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -50,6 +51,11 @@ public:
 
     void setRegistrationFails (bool shouldFail);
 
+    /** Called (on the acknowledging thread) with the argument of every acknowledgement made
+        through a known connection: how the system learns that it may go on.
+    */
+    void setAcknowledgementHandler (std::function<void (void* argument)>);
+
     /** Every acknowledgement so far: the connection and the argument. */
     std::vector<std::pair<std::uint32_t, void*>> acknowledgements() const;
 
@@ -73,4 +79,5 @@ private:
     bool registrationFails = false;
     std::vector<Registration> registrations;
     std::vector<std::pair<std::uint32_t, void*>> acks;
+    std::function<void (void*)> acknowledgementHandler;
 };

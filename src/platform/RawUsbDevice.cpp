@@ -1,7 +1,8 @@
 #include "platform/RawUsbDevice.h"
 
-RawUsbDeviceState::RawUsbDeviceState (std::uint16_t v, std::uint16_t p, std::uint16_t r, RawUsbScript s)
-    : vendor (v), product (p), release (r), script (std::move (s))
+RawUsbDeviceState::RawUsbDeviceState (std::uint16_t v, std::uint16_t p, std::uint16_t r, RawUsbScript s,
+                                      std::shared_ptr<RawUsbHardware> h)
+    : vendor (v), product (p), release (r), script (std::move (s)), hardware (std::move (h))
 {
 }
 
@@ -53,13 +54,25 @@ RawUsbDeviceInterface::~RawUsbDeviceInterface()
 {
     const std::lock_guard<std::mutex> guard (state->lock);
     --state->liveInterfaces;
+
+    // A real device's handle is given back with the last interface that opened it, also when the
+    // device has gone and no one closed it.
+    if (openedHere && state->hardware != nullptr)
+    {
+        state->hardware->close();
+        state->open = false;
+    }
 }
 
 int RawUsbDeviceInterface::open()
 {
     const std::lock_guard<std::mutex> guard (state->lock);
 
-    if (state->script.openStatus != 0)
+    if (state->hardware != nullptr && ! state->open)
+        if (const auto status = state->hardware->open(); status != 0)
+            return status;
+
+    if (state->hardware == nullptr && state->script.openStatus != 0)
         return state->script.openStatus;
 
     if (state->open)
@@ -78,6 +91,9 @@ int RawUsbDeviceInterface::close()
     if (! openedHere)
         return exclusiveAccessStatus;
 
+    if (state->hardware != nullptr)
+        state->hardware->close();
+
     openedHere = false;
     state->open = false;
     ++state->closes;
@@ -90,12 +106,18 @@ std::uint16_t RawUsbDeviceInterface::getDeviceReleaseNumber() const { return sta
 
 int RawUsbDeviceInterface::getNumberOfConfigurations (std::uint8_t& number) const
 {
+    if (state->hardware != nullptr)
+        return state->hardware->getNumberOfConfigurations (number);
+
     number = static_cast<std::uint8_t> (state->script.configurations.size());
     return 0;
 }
 
 int RawUsbDeviceInterface::getConfigurationValue (std::uint8_t index, std::uint8_t& value) const
 {
+    if (state->hardware != nullptr)
+        return state->hardware->getConfigurationValue (index, value);
+
     if (state->script.configurationDescriptorStatus != 0)
         return state->script.configurationDescriptorStatus;
 
@@ -110,11 +132,15 @@ int RawUsbDeviceInterface::setConfiguration (std::uint8_t value)
 {
     const std::lock_guard<std::mutex> guard (state->lock);
 
-    if (state->script.setConfigurationStatus != 0)
+    if (state->hardware == nullptr && state->script.setConfigurationStatus != 0)
         return state->script.setConfigurationStatus;
 
     if (! state->open)
         return exclusiveAccessStatus;
+
+    if (state->hardware != nullptr)
+        if (const auto status = state->hardware->setConfiguration (value); status != 0)
+            return status;
 
     state->configuration = value;
     return 0;
@@ -125,7 +151,7 @@ RawUsbPlugIn::RawUsbPlugIn (std::shared_ptr<RawUsbDeviceState> s) : state (std::
 
 int RawUsbPlugIn::queryDeviceInterface (std::shared_ptr<RawUsbDeviceInterface>& out) const
 {
-    if (state->script.queryInterfaceResult != 0)
+    if (state->hardware == nullptr && state->script.queryInterfaceResult != 0)
         return state->script.queryInterfaceResult;
 
     out = std::make_shared<RawUsbDeviceInterface> (state);

@@ -18,11 +18,30 @@ struct RawUsbScript
     int setConfigurationStatus = 0;              ///< selecting a configuration
 };
 
+/** A USB device on the system's own bus, behind the raw interface in place of a script. Each
+    call returns 0 on success or the system's status. Called on the message thread.
+*/
+class RawUsbHardware
+{
+public:
+    virtual ~RawUsbHardware() = default;
+
+    virtual int open() = 0;
+    virtual int close() = 0;
+    virtual int getNumberOfConfigurations (std::uint8_t& number) = 0;
+    virtual int getConfigurationValue (std::uint8_t index, std::uint8_t& value) = 0;
+    virtual int setConfiguration (std::uint8_t value) = 0;
+};
+
 /** What has been done to one simulated USB device through all its interfaces. Any thread. */
 class RawUsbDeviceState final
 {
 public:
-    RawUsbDeviceState (std::uint16_t vendor, std::uint16_t product, std::uint16_t release, RawUsbScript);
+    /** A scripted device, or one on the system's bus when hardware is given (then the script's
+        statuses are not used, only what the hardware answers).
+    */
+    RawUsbDeviceState (std::uint16_t vendor, std::uint16_t product, std::uint16_t release, RawUsbScript,
+                       std::shared_ptr<RawUsbHardware> hardware = nullptr);
 
     int numOpens() const;
     int numCloses() const;
@@ -40,6 +59,7 @@ private:
 
     const std::uint16_t vendor, product, release;
     const RawUsbScript script;
+    const std::shared_ptr<RawUsbHardware> hardware;
 
     mutable std::mutex lock;
     int opens = 0, closes = 0, liveInterfaces = 0;

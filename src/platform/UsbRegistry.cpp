@@ -132,7 +132,7 @@ int UsbRegistry::createPlugIn (UsbObject entry, std::shared_ptr<RawUsbPlugIn>& o
     if (found == entries.end() || ! found->second.present)
         return noSuchObjectStatus;
 
-    if (const auto status = found->second.description.raw.plugInStatus; status != 0)
+    if (const auto status = found->second.description.raw.plugInStatus; status != 0 && found->second.description.rawHardware == nullptr)
         return status;
 
     out = std::make_shared<RawUsbPlugIn> (found->second.raw);
@@ -149,7 +149,7 @@ UsbObject UsbRegistry::plugIn (const UsbDeviceDescription& device)
     auto raw = std::make_shared<RawUsbDeviceState> (static_cast<std::uint16_t> (static_cast<int> (p["idVendor"])),
                                                     static_cast<std::uint16_t> (static_cast<int> (p["idProduct"])),
                                                     static_cast<std::uint16_t> (static_cast<int> (p["bcdDevice"])),
-                                                    device.raw);
+                                                    device.raw, device.rawHardware);
     entries[id] = Entry { device, std::move (raw), true };
     queueForNotifications (id, true);
     return id;

@@ -39,6 +39,7 @@ struct UsbDeviceDescription
     bool propertiesReadable = true;   ///< false: reading the properties fails
     int releaseStatus = 0;            ///< status of releasing this entry, 0 = success
     RawUsbScript raw;                 ///< how the device behaves when opened directly
+    std::shared_ptr<RawUsbHardware> rawHardware; ///< a device on the system's bus: used instead of raw
 };
 
 /** The USB device registry of the simulated host: devices that come and go, and the matching and

@@ -231,3 +231,51 @@ TEST_F (RawUsbDevice, RegistrationFailuresAreLoggedAndLeaveNoHandle)
     EXPECT_EQ (gUSBdevice, nullptr);
     EXPECT_EQ (sim.host.usb.numNotifications(), 0);
 }
+
+namespace
+{
+    /** A device on the system's bus as the raw interface sees it, counting what is asked of it. */
+    struct CountingHardware final : public RawUsbHardware
+    {
+        int open() override { ++opens; return openStatus; }
+        int close() override { ++closes; return 0; }
+        int getNumberOfConfigurations (std::uint8_t& n) override { n = 1; return 0; }
+        int getConfigurationValue (std::uint8_t, std::uint8_t& v) override { v = 1; return 0; }
+        int setConfiguration (std::uint8_t v) override { configured = v; return 0; }
+
+        int opens = 0, closes = 0, openStatus = 0;
+        std::uint8_t configured = 0;
+    };
+}
+
+TEST_F (RawUsbDevice, ARealDeviceIsAskedInsteadOfTheScriptAndGivenBackWhenItsHandleGoes)
+{
+    registerQuietly();
+    auto hardware = std::make_shared<CountingHardware>();
+    auto device = talvoWith ({ 5, 5, 5, {}, 5, 5 });   // every scripted step would fail
+    device.rawHardware = hardware;
+
+    UsbObject entry = 0;
+    EXPECT_EQ (plugIn (device, &entry), addedLine + talvoLines);
+    ASSERT_NE (gUSBdevice, nullptr);
+    EXPECT_EQ (hardware->opens, 1);
+    EXPECT_EQ (hardware->configured, 1);
+
+    // Unplugged: the layer forgets the handle without closing it, and the system's handle is
+    // given back with it rather than kept open for good.
+    {
+        CapturedStdout quiet;
+        sim.host.usb.unplug (entry);
+        sim.deliverRunLoop();
+    }
+    EXPECT_EQ (gUSBdevice, nullptr);
+    EXPECT_EQ (hardware->closes, 1);
+
+    // A device the system will not open is logged with the system's status.
+    auto refused = std::make_shared<CountingHardware>();
+    refused->openStatus = -3;
+    device.rawHardware = refused;
+    EXPECT_EQ (plugIn (device), addedLine + talvoLines + "Unable to open device: fffffffd\n");
+    EXPECT_EQ (gUSBdevice, nullptr);
+    EXPECT_EQ (refused->closes, 0);
+}

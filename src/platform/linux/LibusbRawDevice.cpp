@@ -1,0 +1,108 @@
+#include "platform/linux/LibusbRawDevice.h"
+
+#include <libusb.h>
+
+std::shared_ptr<LibusbSession> LibusbSession::open (juce::String& why)
+{
+    std::shared_ptr<LibusbSession> session (new LibusbSession());
+
+    if (const auto status = libusb_init (&session->ctx); status != 0)
+    {
+        why = juce::String ("libusb cannot start (") + libusb_error_name (status) + ")";
+        session->ctx = nullptr;
+        return nullptr;
+    }
+
+    return session;
+}
+
+LibusbSession::~LibusbSession()
+{
+    if (ctx != nullptr)
+        libusb_exit (ctx);
+}
+
+//==============================================================================
+LibusbRawDevice::LibusbRawDevice (std::shared_ptr<LibusbSession> s, int bus, int deviceAddress)
+    : session (std::move (s)), busNumber (bus), address (deviceAddress)
+{
+}
+
+LibusbRawDevice::~LibusbRawDevice()
+{
+    close();
+}
+
+int LibusbRawDevice::open()
+{
+    if (handle != nullptr)
+        return 0;
+
+    libusb_device** list = nullptr;
+    const auto count = libusb_get_device_list (session->context(), &list);
+
+    if (count < 0)
+        return static_cast<int> (count);
+
+    int status = LIBUSB_ERROR_NO_DEVICE;
+
+    for (ssize_t i = 0; i < count; ++i)
+        if (libusb_get_bus_number (list[i]) == busNumber && libusb_get_device_address (list[i]) == address)
+            status = libusb_open (list[i], &handle);
+
+    libusb_free_device_list (list, 1);
+    return status;
+}
+
+int LibusbRawDevice::close()
+{
+    if (handle != nullptr)
+        libusb_close (handle);
+
+    handle = nullptr;
+    return 0;
+}
+
+int LibusbRawDevice::getNumberOfConfigurations (std::uint8_t& number)
+{
+    number = 0;
+
+    if (handle == nullptr)
+        return LIBUSB_ERROR_NO_DEVICE;
+
+    libusb_device_descriptor descriptor {};
+
+    if (const auto status = libusb_get_device_descriptor (libusb_get_device (handle), &descriptor); status != 0)
+        return status;
+
+    number = descriptor.bNumConfigurations;
+    return 0;
+}
+
+int LibusbRawDevice::getConfigurationValue (std::uint8_t index, std::uint8_t& value)
+{
+    if (handle == nullptr)
+        return LIBUSB_ERROR_NO_DEVICE;
+
+    libusb_config_descriptor* config = nullptr;
+
+    if (const auto status = libusb_get_config_descriptor (libusb_get_device (handle), index, &config); status != 0)
+        return status;
+
+    value = config->bConfigurationValue;
+    libusb_free_config_descriptor (config);
+    return 0;
+}
+
+int LibusbRawDevice::setConfiguration (std::uint8_t value)
+{
+    if (handle == nullptr)
+        return LIBUSB_ERROR_NO_DEVICE;
+
+    int active = -1;
+
+    if (libusb_get_configuration (handle, &active) == 0 && active == value)
+        return 0;
+
+    return libusb_set_configuration (handle, value);
+}

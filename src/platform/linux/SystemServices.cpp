@@ -1,0 +1,77 @@
+#include "platform/linux/SystemServices.h"
+
+#include "platform/linux/LibusbRawDevice.h"
+#include "platform/linux/LogindPower.h"
+#include "platform/linux/UdevPresence.h"
+
+#include <cstdio>
+
+namespace
+{
+    void sayOnce (const juce::String& what)
+    {
+        std::fprintf (stderr, "Talvo z3 Control: %s\n", what.toRawUTF8());
+    }
+}
+
+struct SystemServices::Running
+{
+    std::shared_ptr<LibusbSession> libusb;
+    std::unique_ptr<UdevPresence> presence;
+    std::unique_ptr<LogindPower> power;
+};
+
+SystemServices::SystemServices() = default;
+
+SystemServices::~SystemServices()
+{
+    stop();
+}
+
+void SystemServices::start (PlatformHost& host, int vendorId, int productId)
+{
+    stop();
+    running = std::make_unique<Running>();
+
+    UdevPresence::Options options;
+    options.vendorId = vendorId;
+    options.productId = productId;
+    running->presence = std::make_unique<UdevPresence> (host.usb, host.audio, options);
+
+    juce::String whyNoLibusb;
+
+    if ((running->libusb = LibusbSession::open (whyNoLibusb)) != nullptr)
+        running->presence->setRawHardwareFactory ([session = running->libusb] (int bus, int address)
+                                                  { return std::make_shared<LibusbRawDevice> (session, bus, address); });
+    else
+        sayOnce ("the interface's USB device cannot be opened directly: " + whyNoLibusb + ".");
+
+    if (! running->presence->start())
+    {
+        sayOnce ("the interface cannot be found on this system (" + running->presence->whyUnusable()
+                 + "); the panel will keep looking for it in vain.");
+        running->presence = nullptr;
+    }
+
+    running->power = std::make_unique<LogindPower> (host.power);
+
+    if (! running->power->start())
+    {
+        sayOnce ("no sleep and wake events: " + running->power->whyUnusable() + ".");
+        running->power = nullptr;
+    }
+}
+
+void SystemServices::stop()
+{
+    if (running == nullptr)
+        return;
+
+    if (running->presence != nullptr)
+        running->presence->stop();
+
+    if (running->power != nullptr)
+        running->power->stop();
+
+    running = nullptr;
+}
