@@ -65,14 +65,8 @@ void MainComponent::presetContex (juce::Button* button, int slot, bool recall)
         for (auto target : m_selectedTargets)
             updateLevelValues (target);
 
-        const auto muteAll = m_muteAllButton.getToggleState();
-        sendAllSourceLevelsDownToHW (muteAll);
-
-        // As at a connection: HP1 keeps only its balance, and the outputs follow mute-all.
-        levelsToFaderAndBalance (m_outputVolumeArray[2], m_outputVolumeArray[3], m_vSliders2[0], m_hSliders2[0]);
-        levelsToFaderAndBalance (m_outputVolumeArray[0], m_outputVolumeArray[1], &m_faderHP1, m_hSliders2[1]);
-        m_faderHP1.setValue (m_faderHP1.getMaximum(), juce::dontSendNotification);
-        sendOutputLevelsFromStrips (muteAll);
+        // As at a connection.
+        sendMixerModelToInterface();
 
         startTimer (uiRefreshTimer, reportRefreshDelayMs);
         startTimer (levelControlsTimer, reportRefreshDelayMs);

@@ -117,14 +117,7 @@ void MainComponent::timerCallback (int timerID)
             restoreProperties();
             m_stateRestored = true;
 
-            const auto muteAll = m_muteAllButton.getToggleState();
-            sendAllSourceLevelsDownToHW (muteAll);
-
-            levelsToFaderAndBalance (m_outputVolumeArray[2], m_outputVolumeArray[3], m_vSliders2[0], m_hSliders2[0]);
-            levelsToFaderAndBalance (m_outputVolumeArray[0], m_outputVolumeArray[1], &m_faderHP1, m_hSliders2[1]);
-            m_faderHP1.setValue (m_faderHP1.getMaximum(), juce::dontSendNotification);
-
-            sendOutputLevelsFromStrips (muteAll);
+            sendMixerModelToInterface();
 
             updateUIFromSettings();
 
@@ -225,6 +218,19 @@ void MainComponent::startMuteAll()
     startTimer (muteAllOutputsTimer, TimerIntervals::muteAllOutputsDelay);
     startTimer (muteAllSourcesTimer, TimerIntervals::muteAllSourcesDelay);
     startTimer (outputFaderIdleTimer, TimerIntervals::outputFaderIdleAfterMuteAll);
+}
+
+void MainComponent::sendMixerModelToInterface()
+{
+    const auto muteAll = m_muteAllButton.getToggleState();
+    sendAllSourceLevelsDownToHW (muteAll);
+
+    // HP1 keeps only its balance: its level fader stays at 0 dB. The outputs follow mute-all.
+    levelsToFaderAndBalance (m_outputVolumeArray[2], m_outputVolumeArray[3], m_vSliders2[0], m_hSliders2[0]);
+    levelsToFaderAndBalance (m_outputVolumeArray[0], m_outputVolumeArray[1], &m_faderHP1, m_hSliders2[1]);
+    m_faderHP1.setValue (m_faderHP1.getMaximum(), juce::dontSendNotification);
+
+    sendOutputLevelsFromStrips (muteAll);
 }
 
 void MainComponent::sendOutputLevelsFromStrips (bool mute)

@@ -177,6 +177,12 @@ public:
     */
     void sendOutputLevelsFromStrips (bool mute);
 
+    /** Sends the whole model: the 16 source levels, then the output strips set from the stored
+        output levels and sent, all muted while mute-all is on. The restore and a snapshot recall
+        both end with it.
+    */
+    void sendMixerModelToInterface();
+
     //==============================================================================
     // Settings file (mixer/MainComponentSettings.cpp)
 
