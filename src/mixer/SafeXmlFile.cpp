@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -71,7 +72,10 @@ namespace
     class DepthScanner
     {
     public:
-        DepthScanner (const char* t, size_t n, int limit) : text (t), size (n), maxDepth (limit) {}
+        DepthScanner (const char* t, size_t n, int depthLimit, int elementLimit = std::numeric_limits<int>::max())
+            : text (t), size (n), maxDepth (depthLimit), maxElements (elementLimit)
+        {
+        }
 
         int run()
         {
@@ -118,6 +122,10 @@ namespace
 
                     seenRoot = true;
 
+                    // Stopping at the first element too many also spares scanning the rest.
+                    if (++elements > maxElements)
+                        return tooManyElements;
+
                     if (opens)
                     {
                         deepest = juce::jmax (deepest, ++depth);
@@ -132,6 +140,7 @@ namespace
 
         static constexpr int malformed = -1;
         static constexpr int documentType = -2;
+        static constexpr int tooManyElements = -3;
 
     private:
         bool startsWith (const char* s) const
@@ -284,6 +293,8 @@ namespace
         const char* text;
         size_t size;
         int maxDepth;
+        int maxElements;
+        int elements = 0;
         size_t pos = 0;
         bool seenRoot = false;
     };
@@ -380,9 +391,11 @@ Result parse (const void* data, size_t size, const Limits& limits)
     if (! isCleanUtf8 (text, size))
         return failure (Problem::notXml, "not UTF-8 text");
 
-    const auto depth = nestingDepth (text, size, limits.maxDepth);
+    const auto depth = DepthScanner (text, size, limits.maxDepth, limits.maxElements).run();
     if (depth == DepthScanner::documentType)
         return failure (Problem::hasDocumentType);
+    if (depth == DepthScanner::tooManyElements)
+        return failure (Problem::tooLarge, "more than " + juce::String (limits.maxElements) + " elements");
     if (depth < 0)
         return failure (Problem::notXml);
     if (depth > limits.maxDepth)

@@ -5,12 +5,12 @@
 #include <memory>
 
 /** Reads a small XML file that a user, an editor or another program may have damaged, without
-    letting the file decide how long we block, how much we read or how deep the framework's
-    recursive parser goes. Pure code; any thread.
+    letting the file decide how long we block, how much we read, how deep the framework's
+    recursive parser goes or how many keys its linear key tables must search. Pure code; any thread.
 
     Only regular files are read (a link to one is followed); the open never blocks (a FIFO or a
     device at the path is refused, not waited on); at most Limits::maxBytes are read; and the
-    element nesting is measured on the raw text before juce::XmlDocument sees it.
+    element nesting and count are measured on the raw text before juce::XmlDocument sees it.
 */
 namespace SafeXmlFile
 {
@@ -18,6 +18,12 @@ namespace SafeXmlFile
     {
         juce::int64 maxBytes = 1024 * 1024;
         int maxDepth = 64;   ///< the root element counts as depth 1
+
+        /** Every element, the root included. Our files hold a few dozen; a megabyte of distinct
+            keys made the framework's key lookups, which search all keys read so far, take over a
+            minute. Room for the settings file's own key cap, with values that hold XML.
+        */
+        int maxElements = 8192;
     };
 
     enum class Problem
@@ -27,7 +33,7 @@ namespace SafeXmlFile
         notARegularFile,   ///< a folder, FIFO, socket, device, or a link to one or to nothing
         cannotOpen,        ///< refused by the system (permissions, ...)
         readFailed,
-        tooLarge,
+        tooLarge,          ///< more bytes or more elements than the limits allow
         tooDeep,
         hasDocumentType,   ///< a DTD: our files never have one and the parser's entity handling is not for hostile input
         notXml
@@ -49,8 +55,9 @@ namespace SafeXmlFile
     /** Reads the file's bytes (only regular files, non-blocking open, at most limits.maxBytes). */
     Result readBytes (const juce::File& file, const Limits& limits);
 
-    /** Checks text for nesting deeper than limits.maxDepth and for a DTD, then parses it with
-        juce::XmlDocument. The problem is tooDeep, hasDocumentType or notXml when it fails.
+    /** Checks text for nesting deeper than limits.maxDepth, more than limits.maxElements elements
+        and a DTD, then parses it with juce::XmlDocument. The problem is tooDeep, tooLarge,
+        hasDocumentType or notXml when it fails.
     */
     Result parse (const void* data, size_t size, const Limits& limits);
 

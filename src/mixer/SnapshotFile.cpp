@@ -23,9 +23,34 @@ namespace SnapshotFile
             return p.getValue (key, {}).getIntValue() != 0;
         }
 
-        juce::File unreadableCopyOf (const juce::File& file)
+        std::optional<juce::StringPairArray> propertiesOf (const SafeXmlFile::Result& parsed)
         {
-            return file.getSiblingFile (file.getFileName() + ".unreadable").getNonexistentSibling (false);
+            if (! parsed.ok() || ! parsed.xml->hasTagName (rootTag))
+                return std::nullopt;
+
+            juce::StringPairArray p (false);
+            for (auto* e : parsed.xml->getChildWithTagNameIterator (valueTag))
+            {
+                const auto name = e->getStringAttribute (nameAttribute);
+                if (name.isEmpty())
+                    continue;
+
+                // A value that holds XML is stored as a child element, as the framework stores it.
+                if (auto* child = e->getFirstChildElement())
+                    p.set (name, child->toString (juce::XmlElement::TextFormat().singleLine().withoutHeader()));
+                else
+                    p.set (name, e->getStringAttribute (valueAttribute));
+            }
+            return p;
+        }
+
+        /** Nothing but white space: nothing that a save could lose. */
+        bool isBlank (const juce::MemoryBlock& bytes)
+        {
+            for (size_t i = 0; i < bytes.getSize(); ++i)
+                if (! juce::CharacterFunctions::isWhitespace (static_cast<char> (bytes[i])))
+                    return false;
+            return true;
         }
     }
 
@@ -68,24 +93,12 @@ namespace SnapshotFile
 
     std::optional<juce::StringPairArray> parseProperties (const juce::String& documentText)
     {
-        const auto root = SafeXmlFile::parseChecked (documentText);
-        if (root == nullptr || ! root->hasTagName (rootTag))
-            return std::nullopt;
+        return parseProperties (documentText.toRawUTF8(), documentText.getNumBytesAsUTF8());
+    }
 
-        juce::StringPairArray p (false);
-        for (auto* e : root->getChildWithTagNameIterator (valueTag))
-        {
-            const auto name = e->getStringAttribute (nameAttribute);
-            if (name.isEmpty())
-                continue;
-
-            // A value that holds XML is stored as a child element, as the framework stores it.
-            if (auto* child = e->getFirstChildElement())
-                p.set (name, child->toString (juce::XmlElement::TextFormat().singleLine().withoutHeader()));
-            else
-                p.set (name, e->getStringAttribute (valueAttribute));
-        }
-        return p;
+    std::optional<juce::StringPairArray> parseProperties (const void* data, size_t size)
+    {
+        return propertiesOf (SafeXmlFile::parse (data, size, {}));
     }
 
     std::unique_ptr<juce::XmlElement> toXml (const juce::StringPairArray& properties)
@@ -102,10 +115,7 @@ namespace SnapshotFile
 
     std::optional<juce::StringPairArray> readProperties (const juce::File& file)
     {
-        if (auto bytes = SafeXmlFile::readRegularFileCapped (file))
-            return parseProperties (SafeXmlFile::decodeText (*bytes));
-
-        return std::nullopt;
+        return propertiesOf (SafeXmlFile::read (file, {}));
     }
 
     bool readRecord (const juce::StringPairArray& p, TalvoSnapShotParameter& record)
@@ -155,9 +165,6 @@ namespace SnapshotFile
 
     bool load (const juce::File& file, TalvoSnapShotParameter& record)
     {
-        if (file.getFullPathName().isEmpty() || ! SafeXmlFile::isRegularFile (file))
-            return false;
-
         const auto properties = readProperties (file);
         return properties.has_value() && readRecord (*properties, record);
     }
@@ -172,17 +179,14 @@ namespace SnapshotFile
 
         if (target.exists())
         {
-            if (! SafeXmlFile::isRegularFile (target))
+            const auto existing = SafeXmlFile::read (target, {});
+            if (existing.problem == SafeXmlFile::Problem::notARegularFile)
                 return false;
 
-            const auto bytes = SafeXmlFile::readRegularFileCapped (target);
-            const auto existing = bytes.has_value() ? parseProperties (SafeXmlFile::decodeText (*bytes))
-                                                    : std::nullopt;
-            const auto empty = bytes.has_value() && SafeXmlFile::decodeText (*bytes).trim().isEmpty();
-
-            if (existing.has_value())
-                properties = *existing;
-            else if (! empty && ! target.moveFileTo (unreadableCopyOf (target)))
+            if (const auto read = propertiesOf (existing))
+                properties = *read;
+            else if (! (existing.problem == SafeXmlFile::Problem::notXml && isBlank (existing.bytes))
+                     && SettingsFile::setAside (target) == juce::File())
                 return false; // what could not be read is never overwritten
         }
 

@@ -4,6 +4,7 @@
 
 #include <juce_core/juce_core.h>
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 
@@ -43,10 +44,15 @@ namespace SnapshotFile
     */
     std::optional<juce::StringPairArray> parseProperties (const juce::String& text);
 
+    /** parseProperties on a file's bytes, as a read takes them (UTF-8, checked before parsing). */
+    std::optional<juce::StringPairArray> parseProperties (const void* data, size_t size);
+
     /** The properties document of the keys in their order, every value in a "val" attribute. */
     std::unique_ptr<juce::XmlElement> toXml (const juce::StringPairArray& properties);
 
-    /** parseProperties on a regular file of at most a megabyte, read without blocking. */
+    /** parseProperties on a regular file of at most a megabyte, read without blocking. Nothing
+        for anything else at the path or a file that is not UTF-8 text.
+    */
     std::optional<juce::StringPairArray> readProperties (const juce::File& file);
 
     /** Fills the record from a file's keys. False when "Name", "Description" or any of the sixteen
@@ -67,7 +73,8 @@ namespace SnapshotFile
 
         A path to something that is not a regular file (a directory, a FIFO, a device) is left
         alone. An existing file that cannot be read as a properties document is renamed aside
-        ("... .unreadable") before the new one takes its place. A symbolic link is written through.
+        (SettingsFile::setAside: "... .unreadable", then ".unreadable.2", ...; never over an earlier
+        one) before the new one takes its place; a blank one is simply replaced. A symbolic link is written through.
         Returns true when the file was written.
     */
     bool write (const juce::File& file, const TalvoSnapShotParameter& record);

@@ -1,4 +1,4 @@
-// Fuzz target for the snapshot-file reader: any bytes a file may hold go through the same decoding,
+// Fuzz target for the snapshot-file reader: any bytes a file may hold go through the same
 // safety checks and key reading as a recall, and whatever is accepted must survive being written
 // back and read again unchanged (a save keeps every key it read).
 
@@ -11,11 +11,10 @@
 
 extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
 {
-    if (size > SafeXmlFile::defaultMaxBytes)
+    if (size > static_cast<size_t> (SafeXmlFile::Limits().maxBytes))
         return 0;
 
-    const juce::MemoryBlock bytes (data, size);
-    const auto properties = SnapshotFile::parseProperties (SafeXmlFile::decodeText (bytes));
+    const auto properties = SnapshotFile::parseProperties (data, size);
     if (! properties.has_value())
         return 0;
 

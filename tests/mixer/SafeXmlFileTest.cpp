@@ -40,6 +40,8 @@ TEST (SafeXmlFile, ReadsOnlySmallRegularFilesAndNeverBlocks)
     EXPECT_TRUE (SafeXmlFile::read (regular, {}).ok());
     EXPECT_EQ (SafeXmlFile::read (folder.getChildFile ("none.xml"), {}).problem, Problem::missing);
     EXPECT_EQ (SafeXmlFile::read (folder, {}).problem, Problem::notARegularFile);
+    EXPECT_EQ (SafeXmlFile::read (juce::File ("/dev/null"), {}).problem, Problem::notARegularFile);
+    EXPECT_EQ (SafeXmlFile::read (juce::File(), {}).problem, Problem::missing);
 
     // A link to a regular file is followed; a link to a device is not read at all.
     const auto link = folder.getChildFile ("link.xml");
@@ -86,6 +88,24 @@ TEST (SafeXmlFile, MeasuresNestingBeforeTheParserRecurses)
     EXPECT_EQ (parseProblem ("<a x=\"&z\"> ; <b y=\"<c><c><c>\"/></a>"), Problem::notXml);
     EXPECT_EQ (parseProblem ("<a x=\"1\" \"><b><b></b></b></a>"), Problem::notXml);
     EXPECT_EQ (parseProblem ("<a x=\"unterminated></a>"), Problem::notXml);
+    EXPECT_EQ (parseProblem ("<r><a v=x><a></a></a></r>"), Problem::notXml);
+    EXPECT_EQ (parseProblem (nested (100, " v='</e>'")), Problem::tooDeep);
+    EXPECT_EQ (parseProblem ("<r>" + juce::String::repeatedString ("<e><!-- </e> -->", 100) + "</r>"), Problem::tooDeep);
+
+    // Tens of thousands of distinct keys take the framework's key lookups minutes; the count
+    // includes the root and stops at the first element too many.
+    const auto siblings = [] (int n) { return "<r>" + juce::String::repeatedString ("<a/>", n) + "</r>"; };
+    SafeXmlFile::Limits fewElements;
+    fewElements.maxElements = 1024;
+    const auto elementsProblem = [&fewElements] (const juce::String& text)
+    {
+        return SafeXmlFile::parse (text.toRawUTF8(), text.getNumBytesAsUTF8(), fewElements).problem;
+    };
+    EXPECT_EQ (elementsProblem (siblings (1023)), Problem::none);
+    EXPECT_EQ (elementsProblem (siblings (1024)), Problem::tooLarge);
+    EXPECT_EQ (elementsProblem ("<r><a><a/></a>" + juce::String::repeatedString ("<a></a>", 1022) + "</r>"), Problem::tooLarge);
+    EXPECT_EQ (elementsProblem (siblings (1024) + "&"), Problem::tooLarge);
+    EXPECT_EQ (parseProblem (siblings (100000)), Problem::tooLarge);
 
     // The framework's parser loops for ever on a processing instruction followed by text inside
     // an element; the prolog is the only place for one.
@@ -116,10 +136,17 @@ TEST (SafeXmlFile, MeasuresNestingBeforeTheParserRecurses)
     {
         auto* e = root.createNewChildElement ("VALUE");
         e->setAttribute ("name", "key" + juce::String (i));
-        e->setAttribute ("val", "<\"&'>\n" + juce::String (i));
+        e->setAttribute ("val", "<\"&'> /> </a> <!-- \t\x01\n" + juce::String (i));
     }
+    root.getFirstChildElement()->createNewChildElement ("nested")->addTextElement ("x < y");
     const auto written = root.toString();
     const auto parsed = SafeXmlFile::parse (written.toRawUTF8(), written.getNumBytesAsUTF8(), {});
     ASSERT_TRUE (parsed.ok()) << SafeXmlFile::describe (parsed.problem);
     EXPECT_TRUE (parsed.xml->isEquivalentTo (&root, false));
+
+    const juce::String handEdited ("<?xml version=\"1.0\"?>\n<!-- c --><P>\n<V n = 'x' v=\"&#x41;&#66;&AMP;\"/>"
+                                   "<!-- <a> -->text &gt;</P>\n");
+    const auto edited = SafeXmlFile::parse (handEdited.toRawUTF8(), handEdited.getNumBytesAsUTF8(), {});
+    ASSERT_TRUE (edited.ok()) << SafeXmlFile::describe (edited.problem);
+    EXPECT_EQ (edited.xml->getChildByName ("V")->getStringAttribute ("v"), "AB&");
 }

@@ -106,7 +106,9 @@ TEST (SnapshotFile, DamagedOrHostileFilesAreRejectedUnchangedAndNeverOverwritten
     int n = 0;
     for (const auto& text : { valid.substring (0, valid.length() / 2), juce::String ("\x01 not xml"),
                               "<PROPERTIES>" + juce::String::repeatedString ("<a>", 100000) + "</PROPERTIES>",
-                              "<PROPERTIES>" + juce::String::repeatedString (" ", 1 << 20) + "</PROPERTIES>" })
+                              "<PROPERTIES>" + juce::String::repeatedString (" ", 1 << 20) + "</PROPERTIES>",
+                              // more elements than our files hold: distinct keys by the ten thousand took lookups minutes
+                              "<PROPERTIES>" + juce::String::repeatedString ("<VALUE name=\"k\" val=\"1\"/>", 10000) + "</PROPERTIES>" })
     {
         const auto file = scratch / juce::String (n++);
         ASSERT_TRUE (file.replaceWithText (text, false, false, nullptr));
@@ -122,6 +124,24 @@ TEST (SnapshotFile, DamagedOrHostileFilesAreRejectedUnchangedAndNeverOverwritten
     ASSERT_TRUE (SnapshotFile::write (damaged, distinctRecord (damaged)));
     EXPECT_EQ (keysInFile (damaged), allKeysInWritingOrder());
     EXPECT_EQ ((scratch / "0.unreadable").loadFileAsString(), valid.substring (0, valid.length() / 2));
+
+    // A second unreadable file goes beside the first, never over it; text that is not UTF-8 is
+    // not read; a blank file holds nothing to keep.
+    const char latin1[] = "<PROPERTIES><VALUE name=\"Name\" val=\"Caf\xE9\"/></PROPERTIES>";
+    ASSERT_TRUE (damaged.replaceWithData (latin1, sizeof (latin1) - 1));
+    TalvoSnapShotParameter notRead;
+    EXPECT_FALSE (SnapshotFile::load (damaged, notRead));
+    ASSERT_TRUE (SnapshotFile::write (damaged, distinctRecord (damaged)));
+    EXPECT_EQ ((scratch / "0.unreadable").loadFileAsString(), valid.substring (0, valid.length() / 2));
+    juce::MemoryBlock keptBytes;
+    ASSERT_TRUE ((scratch / "0.unreadable.2").loadFileAsData (keptBytes));
+    EXPECT_EQ (keptBytes, juce::MemoryBlock (latin1, sizeof (latin1) - 1));
+
+    const auto blank = scratch / "blank";
+    ASSERT_TRUE (blank.replaceWithText (" \n\t"));
+    ASSERT_TRUE (SnapshotFile::write (blank, distinctRecord (blank)));
+    EXPECT_EQ (keysInFile (blank), allKeysInWritingOrder());
+    EXPECT_FALSE ((scratch / "blank.unreadable").exists());
 
     const auto fifo = scratch / "fifo", zero = scratch / "zero", folder = scratch / "folder";
     ASSERT_EQ (::mkfifo (fifo.getFullPathName().toRawUTF8(), 0600), 0);
