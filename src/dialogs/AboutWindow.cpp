@@ -1,5 +1,6 @@
 #include "dialogs/AboutWindow.h"
 
+#include "dialogs/MakerWebAddress.h"
 #include "resources/OVKBIN.h"
 
 namespace
@@ -9,7 +10,33 @@ const juce::Rectangle<int> linkArea{59, 140, 138, 20};
 constexpr int versionTextWidth = 200;
 constexpr int versionTextHeight = 20;
 
-const char* const makerWebAddress = "https://www.vantoraklang.example/";
+/** The dialog that the framework's launch options build, but kept off the screen until it is
+    shown: on Linux, switching a window that is already on the desktop to the native title bar
+    puts it on screen, visible or not.
+*/
+class HiddenDialogWindow final : public juce::DialogWindow
+{
+public:
+    explicit HiddenDialogWindow (juce::DialogWindow::LaunchOptions& options)
+        : DialogWindow (options.dialogTitle, options.dialogBackgroundColour,
+                        options.escapeKeyTriggersCloseButton, false)
+    {
+        setUsingNativeTitleBar (options.useNativeTitleBar);
+        setContentOwned (options.content.release(), true);
+        centreAroundComponent (options.componentToCentreAround, getWidth(), getHeight());
+        setResizable (options.resizable, options.useBottomRightCornerResizer);
+    }
+
+    void visibilityChanged() override
+    {
+        if (isVisible() && ! isOnDesktop())
+            addToDesktop();
+
+        DialogWindow::visibilityChanged();
+    }
+
+    void closeButtonPressed() override { setVisible (false); }
+};
 
 juce::Image blankImage (int width, int height)
 {
@@ -81,10 +108,11 @@ juce::DialogWindow* AboutWindow::createDialog (AboutWindow* content)
     options.useNativeTitleBar = true;
     options.resizable = false;
 
-    // The dialog fits itself around the content before it switches to the native title bar,
-    // whose frame differs; fit it again so the content keeps the picture's size.
     const auto width = content->getWidth(), height = content->getHeight();
-    auto* dialog = options.create();
+    auto* dialog = new HiddenDialogWindow (options);
+
+    // The native title bar's frame differs from the dialog's own: fit the window around the
+    // content again so that the content keeps the picture's size.
     dialog->setContentComponentSize (width, height);
     return dialog;
 }

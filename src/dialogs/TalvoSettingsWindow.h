@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dialogs/MakerWebAddress.h"
+
 #include "mixer/MixerModel.h"
 #include "widgets/Talvoz6ComboBox.h"
 
@@ -43,7 +45,6 @@ public:
     static void initTheComboBox (juce::ComboBox* box, juce::Array<juce::Value> list, double current, juce::String unit);
 
     /** The maker's web page behind the link. */
-    static constexpr const char* websiteAddress = "https://www.example.com/talvo-z3";
 
     /** Modal results of the enclosing dialog. */
     enum ModalResult
@@ -79,7 +80,7 @@ public:
     int currentBufferSize = 0;
 
     juce::Label websiteLabel { {}, "Visit Website:" };
-    juce::HyperlinkButton websiteLink { juce::URL (websiteAddress).getDomain(), juce::URL (websiteAddress) };
+    juce::HyperlinkButton websiteLink { juce::URL (makerWebAddress).getDomain(), juce::URL (makerWebAddress) };
 
     juce::Rectangle<int> column1, column2, column3;
 
