@@ -126,6 +126,7 @@ MainComponent::~MainComponent()
     closeUnpluggedDevices (midiPortSystem.getAvailableInputs(), true);
     closeUnpluggedDevices (midiPortSystem.getAvailableOutputs(), false);
     releaseUSBDevice();
+    // The arrival registration goes as well: nothing may open the device for a panel that is gone.
     releaseRawUsbNotifications();
 
    #if JUCE_MAC
@@ -404,6 +405,7 @@ void MainComponent::buildFaders()
         fader->addListener (this);
         fader->setName ("vSlider1-" + juce::String (i));
         fader->setRange (faderMinimum, faderMaximum, faderInterval);
+        // Silently, all three: a notified start value would reach the strip's action and overwrite the factory mix.
         fader->setValue (-20.0, juce::dontSendNotification);
     }
 
