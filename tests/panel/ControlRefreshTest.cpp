@@ -171,3 +171,50 @@ TEST_F (ControlRefresh, TheControlsCarryTheirNames)
     EXPECT_EQ (panel->m_hSliders1[0]->getInterval(), 0.1);
     EXPECT_EQ (panel->m_hSliders1[0]->getDoubleClickReturnValue(), 0.0);
 }
+
+TEST_F (ControlRefresh, EveryControlClicksRangesAndLooksAsBuilt)
+{
+    // A click flips these by itself; the others only change from code.
+    std::vector<juce::Button*> clickToggled { &panel->m_48V1, &panel->m_48V2, &panel->m_phase1, &panel->m_phase2, &panel->m_muteAllButton };
+    std::vector<juce::Button*> codeToggled { &panel->m_mono12, &panel->m_stereo12, &panel->m_midiButton, &panel->m_settingsButton };
+    for (auto* group : { &panel->m_monitorButtons, &panel->m_muteInButtons, &panel->m_soloInButtons,
+                         &panel->m_muteOutButtons, &panel->m_soloOutButtons, &panel->m_ssButtons })
+        clickToggled.insert (clickToggled.end(), group->begin(), group->end());
+    codeToggled.insert (codeToggled.end(), panel->m_trgButtons.begin(), panel->m_trgButtons.end());
+    codeToggled.insert (codeToggled.end(), panel->m_sscButtons.begin(), panel->m_sscButtons.end());
+
+    for (auto* b : clickToggled)
+        EXPECT_TRUE (b->isToggleable() && b->getClickingTogglesState()) << b->getName();
+    for (auto* b : codeToggled)
+        EXPECT_TRUE (b->isToggleable() && ! b->getClickingTogglesState()) << b->getName();
+    EXPECT_FALSE (panel->m_updateButton.isToggleable());
+    EXPECT_EQ (panel->m_soloInButtons[2]->onClick, nullptr);
+
+    // Faders and pans: range, step and start value; only the pans return to the centre.
+    for (auto* fader : panel->m_vSliders1)
+        EXPECT_TRUE (fader->getMinimum() == -90.0 && fader->getMaximum() == 0.0 && fader->getValue() == -20.0
+                     && ! fader->isDoubleClickReturnEnabled() && &fader->getLookAndFeel() == &panel->m_faderLookAndFeel1) << fader->getName();
+    EXPECT_EQ (&panel->m_vSliders2[0]->getLookAndFeel(), &panel->m_faderLookAndFeel2);
+    for (auto* pans : { &panel->m_hSliders1, &panel->m_hSliders2 })
+        for (auto* pan : *pans)
+            EXPECT_TRUE (pan->getMinimum() == -1.0 && pan->getMaximum() == 1.0 && pan->getValue() == 0.0
+                         && &pan->getLookAndFeel() == &panel->m_panLookAndFeel) << pan->getName();
+
+    // The HP1 level exists only as a value: not a child, nothing listens, 0 dB.
+    EXPECT_EQ (panel->m_faderHP1.getParentComponent(), nullptr);
+    EXPECT_EQ (panel->m_faderHP1.getValue(), 0.0);
+    EXPECT_EQ (panel->m_faderHP1.getInterval(), 0.5);
+
+    // The combo look draws the type boxes, the snapshot recall buttons and the mini mixers.
+    for (auto* c : { static_cast<juce::Component*> (&panel->m_inputTypeBox2), static_cast<juce::Component*> (panel->m_ssButtons[3]),
+                     static_cast<juce::Component*> (&panel->m_miniMixerHP) })
+        EXPECT_EQ (&c->getLookAndFeel(), &panel->m_comboLookAndFeel);
+    EXPECT_NE (&panel->m_sscButtons[0]->getLookAndFeel(), &panel->m_comboLookAndFeel);
+
+    // The start values are set silently: once the pending messages have run, the strips have
+    // written nothing into the factory matrix.
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+    for (int s = 0; s < numMixerSources; ++s)
+        for (int d = 0; d < numMixerDestinations; ++d)
+            EXPECT_EQ (panel->m_sourceVolumeArray[s][d], _static_default_volume_array[s][d]) << s << d;
+}
