@@ -1,5 +1,6 @@
 #include "device/ProtocolParser.h"
 #include "mixer/TimerIds.h"
+#include "support/MessageLoop.h"
 #include "support/PanelFixture.h"
 #include "support/RepaintRecorder.h"
 #include "support/SimulatedTalvoZ3.h"
@@ -426,9 +427,7 @@ TEST_F (IncomingBurst, HundredThousandReportsFromAnotherThreadAreParsedCompletel
 
     interface->sendGenerated (numReports, [levelOf] (int k) { return SimulatedTalvoZ3::meterReport (k % 4, levelOf (k)); });
 
-    const auto deadline = juce::Time::getMillisecondCounter() + 60000;
-    while (parsed.size() < static_cast<size_t> (numReports) && juce::Time::getMillisecondCounter() < deadline)
-        juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
+    pumpMessagesUntil ([&] { return parsed.size() >= static_cast<size_t> (numReports); }, 60000);
 
     ASSERT_TRUE (interface->waitUntilIdle());
     juce::MessageManager::getInstance()->runDispatchLoopUntil (20);

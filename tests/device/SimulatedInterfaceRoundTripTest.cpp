@@ -1,47 +1,20 @@
 #include "device/SysExMessages.h"
+#include "support/MessageLoop.h"
 #include "support/PanelFixture.h"
+#include "support/SimulatedInterfaceFixture.h"
 #include "support/SimulatedTalvoZ3.h"
 
 #include <thread>
 
-namespace
-{
-    const juce::String daw = "DAW Control";
-    const juce::String dummy = "DUMMY_NOT_IN_USE";
-
-    /** Runs the message loop until the condition holds or the time is up. */
-    template <typename Condition>
-    bool pumpUntil (Condition condition, int timeoutMs = 5000)
-    {
-        const auto deadline = juce::Time::getMillisecondCounter() + static_cast<juce::uint32> (timeoutMs);
-        while (! condition())
-        {
-            if (juce::Time::getMillisecondCounter() > deadline)
-                return false;
-            juce::MessageManager::getInstance()->runDispatchLoopUntil (2);
-        }
-        return true;
-    }
-}
-
-class SimulatedInterfaceRoundTrip : public PanelFixture
+class SimulatedInterfaceRoundTrip : public SimulatedInterfaceFixture
 {
 protected:
-    ~SimulatedInterfaceRoundTrip() override
-    {
-        interface.reset();
-    }
-
     /** What one port scan tick does when the interface's ports have appeared. */
     void connect()
     {
-        ASSERT_TRUE (panel->updateDeviceList (true));
-        ASSERT_TRUE (panel->openMIDIDevice (true, daw, daw, dummy));
-        ASSERT_TRUE (panel->updateDeviceList (false));
-        ASSERT_TRUE (panel->openMIDIDevice (false, daw, daw, dummy));
+        ASSERT_TRUE (openInterfacePort (true));
+        ASSERT_TRUE (openInterfacePort (false));
     }
-
-    std::unique_ptr<SimulatedTalvoZ3> interface = std::make_unique<SimulatedTalvoZ3> (ports);
 };
 
 TEST_F (SimulatedInterfaceRoundTrip, SendersSetTheInterfaceMatrixAndAStateRequestBringsItBackQuantised)
@@ -88,8 +61,8 @@ TEST_F (SimulatedInterfaceRoundTrip, SendersSetTheInterfaceMatrixAndAStateReques
 
     panel->sendStateRequestToHardware();
 
-    ASSERT_TRUE (pumpUntil ([this] { return panel->stateReplyCount == 1 && panel->m_mixer.serial.isNotEmpty()
-                                         && panel->m_mixer.versionRWA != 0 && panel->m_mixer.versionSTC != 0; }));
+    ASSERT_TRUE (pumpMessagesUntil ([this] { return panel->stateReplyCount == 1 && panel->m_mixer.serial.isNotEmpty()
+                                                 && panel->m_mixer.versionRWA != 0 && panel->m_mixer.versionSTC != 0; }));
 
     for (int s = 0; s < 4; ++s)
     {
@@ -135,7 +108,7 @@ TEST_F (SimulatedInterfaceRoundTrip, InputTypesAndPhaseGoOutAndInputReportsComeB
 
     // A jack goes into input 2: the interface reports line mode and the panel offers LINE and HI-Z.
     interface->plugConnector (1, SimulatedTalvoZ3::Connector::jack);
-    ASSERT_TRUE (pumpUntil ([this] { return panel->m_inputTypeBox2.getNumItems() == 2; }));
+    ASSERT_TRUE (pumpMessagesUntil ([this] { return panel->m_inputTypeBox2.getNumItems() == 2; }));
     EXPECT_EQ (panel->m_inputTypeBox2.getText(), "LINE");
 
     panel->m_inputTypeBox2.setSelectedId (2, juce::dontSendNotification);
@@ -147,7 +120,7 @@ TEST_F (SimulatedInterfaceRoundTrip, InputTypesAndPhaseGoOutAndInputReportsComeB
     panel->m_inputTypeBox2.setSelectedId (1, juce::dontSendNotification);
     interface->clearReceived();
     interface->sendStateDump();
-    ASSERT_TRUE (pumpUntil ([this] { return panel->m_inputTypeBox2.getSelectedId() == 2; }));
+    ASSERT_TRUE (pumpMessagesUntil ([this] { return panel->m_inputTypeBox2.getSelectedId() == 2; }));
     EXPECT_TRUE (panel->m_48V1.getToggleState());
     juce::MessageManager::getInstance()->runDispatchLoopUntil (30);
     EXPECT_TRUE (interface->receivedMessages().empty());
@@ -171,7 +144,7 @@ TEST_F (SimulatedInterfaceRoundTrip, AnUnpluggedInterfaceIsClosedByTheNextScanAn
     interface->plugIn();
     connect();
     panel->sendStateRequestToHardware();
-    ASSERT_TRUE (pumpUntil ([this] { return panel->stateReplyCount == 1; }));
+    ASSERT_TRUE (pumpMessagesUntil ([this] { return panel->stateReplyCount == 1; }));
 }
 
 //==============================================================================

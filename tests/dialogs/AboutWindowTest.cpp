@@ -1,4 +1,5 @@
 #include "dialogs/AboutWindow.h"
+#include "support/MessageLoop.h"
 #include "support/PanelFixture.h"
 
 #include <optional>
@@ -43,8 +44,7 @@ TEST (AboutWindow, TheOkAreaEndsTheDialogsModalStateWithZero)
     EXPECT_TRUE (dialog->isCurrentlyModal());
 
     content->okHotspot->triggerClick();
-    for (int i = 0; i < 100 && !result.has_value(); ++i)
-        juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
+    pumpMessagesUntil ([&] { return result.has_value(); }, 500);
 
     EXPECT_EQ (result, std::optional<int> (0));
     EXPECT_FALSE (dialog->isCurrentlyModal());

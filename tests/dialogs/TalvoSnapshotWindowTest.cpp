@@ -1,4 +1,5 @@
 #include "dialogs/TalvoSnapshotWindow.h"
+#include "support/MessageLoop.h"
 
 #include <gtest/gtest.h>
 
@@ -53,8 +54,7 @@ TEST (TalvoSnapshotWindow, CancelRestoresTheNameAndAnEmptyNameGetsTheSlotDefault
 
     typeInto (w.nameField, "New name");
     w.cancelButton.triggerClick();
-    for (int i = 0; i < 200 && result == -1; ++i)
-        juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
+    pumpMessagesUntil ([&] { return result != -1; }, 1000);
     dialog.clearContentComponent();
 
     EXPECT_EQ (result, snapshotDialogDoneResult);

@@ -1,4 +1,5 @@
 #include "mixer/TimerIds.h"
+#include "support/MessageLoop.h"
 #include "support/PanelFixture.h"
 
 namespace
@@ -181,18 +182,11 @@ TEST_F (ControlTimers, MuteAllMutesTheOutputsFirstAndThenEverySource)
 
 TEST_F (ControlTimers, AMuteAllClickSendsTheOutputsFirstAndTheSourcesAfterwards)
 {
-    const auto start = juce::Time::getMillisecondCounter();
-    const auto pumpWhile = [&] (auto condition)
-    {
-        while (condition() && juce::Time::getMillisecondCounter() - start < 5000)
-            juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
-    };
-
     // A click flips the toggle, then runs the action.
     panel->m_muteAllButton.setToggleState (true, juce::sendNotificationSync);
     EXPECT_TRUE (panel->m_outputFaderMoving);
 
-    pumpWhile ([&] { return sentBytes().size() < 20; });
+    pumpMessagesUntil ([&] { return sentBytes().size() >= 20; });
 
     const auto sent = ports.sentMessages();
     ASSERT_EQ (sent.size(), 20u);
@@ -202,7 +196,7 @@ TEST_F (ControlTimers, AMuteAllClickSendsTheOutputsFirstAndTheSourcesAfterwards)
     EXPECT_EQ (bytesOf (sent[4].message)[6] & 0x40, 0x40);
     EXPECT_GE (sent[4].scheduledTime - sent[3].scheduledTime, 50.0);    // a clear step after the outputs
 
-    pumpWhile ([&] { return panel->m_outputFaderMoving; });
+    pumpMessagesUntil ([&] { return ! panel->m_outputFaderMoving; });
     EXPECT_FALSE (panel->m_outputFaderMoving);
 }
 

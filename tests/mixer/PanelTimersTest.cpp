@@ -1,4 +1,5 @@
 #include "mixer/TimerIds.h"
+#include "support/MessageLoop.h"
 #include "support/VirtualPanelFixture.h"
 #include "support/VirtualPanelTimers.h"
 
@@ -119,9 +120,7 @@ TEST (PanelTimers, FrameworkTimersFollowTheSameScript)
     EXPECT_EQ (t.getTimerInterval (1), 360);
 
     // Real time: the script's deadlines lie 60 ms or more apart, far above the timer's jitter.
-    const auto end = juce::Time::getMillisecondCounter() + 2000;
-    while (t.calls.size() < scriptOrder.size() && juce::Time::getMillisecondCounter() < end)
-        juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
+    pumpMessagesUntil ([&] { return t.calls.size() >= scriptOrder.size(); }, 2000);
     t.stopTimer (3);
 
     EXPECT_EQ (t.calls, scriptOrder);

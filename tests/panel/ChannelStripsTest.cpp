@@ -1,5 +1,7 @@
 #include "mixer/TimerIds.h"
+#include "support/MessageLoop.h"
 #include "support/PanelFixture.h"
+#include "support/SimulatedInterfaceFixture.h"
 #include "support/SimulatedTalvoZ3.h"
 
 /** The strips driven as a user drives them (slider moves with notification, clicks through the
@@ -24,20 +26,15 @@ namespace
     void move (juce::Slider* slider, double value) { slider->setValue (value, juce::sendNotificationSync); }
 }
 
-class ChannelStrips : public PanelFixture
+class ChannelStrips : public SimulatedInterfaceFixture
 {
 protected:
     ChannelStrips()
     {
         for (auto isInput : { true, false })
-        {
-            panel->updateDeviceList (isInput);
-            panel->openMIDIDevice (isInput, "DAW Control", "DAW Control", "DUMMY_NOT_IN_USE");
-        }
+            openInterfacePort (isInput);
         panel->enableAllElements (true);   // a disabled button takes no click
     }
-
-    ~ChannelStrips() override { interface.reset(); }
 
     /** Everything the interface received since the last call. */
     std::vector<Bytes> received()
@@ -62,14 +59,11 @@ protected:
         juce::ModifierKeys::currentModifiers = juce::ModifierKeys (optionDown ? juce::ModifierKeys::altModifier : 0);
         button->addListener (&clicked);
         button->triggerClick();
-        for (auto end = juce::Time::getMillisecondCounter() + 2000; ! clicked.seen && juce::Time::getMillisecondCounter() < end;)
-            juce::MessageManager::getInstance()->runDispatchLoopUntil (2);
+        pumpMessagesUntil ([&] { return clicked.seen; }, 2000);
         button->removeListener (&clicked);
         juce::ModifierKeys::currentModifiers = juce::ModifierKeys();
         EXPECT_TRUE (clicked.seen) << button->getName();
     }
-
-    std::unique_ptr<SimulatedTalvoZ3> interface = std::make_unique<SimulatedTalvoZ3> (ports);
 };
 
 TEST_F (ChannelStrips, InputAndPlaybackStripsResendThemselvesWholeToEverySelectedTarget)

@@ -1,5 +1,6 @@
 #include "mixer/SettingsFile.h"
 #include "panel/SingleInstanceChannel.h"
+#include "support/LocalSocket.h"
 #include "support/X11Windows.h"
 
 #include <gtest/gtest.h>
@@ -245,11 +246,8 @@ TEST (ProgramLaunch, ASecondLaunchThatCannotReachThePanelSaysSoAndFails)
 
     // A panel that takes the connection but never answers: the launch gives up in time.
     const auto file = SingleInstanceChannel::socketFile();
-    const int squatter = ::socket (AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address {};
-    address.sun_family = AF_UNIX;
-    std::strncpy (address.sun_path, file.getFullPathName().toRawUTF8(), sizeof (address.sun_path) - 1);
-    ASSERT_EQ (::bind (squatter, reinterpret_cast<sockaddr*> (&address), sizeof (address)), 0);
+    const int squatter = bindLocalSocket (file);
+    ASSERT_GE (squatter, 0);
     ASSERT_EQ (::listen (squatter, 4), 0);
 
     ProgramWithOutput waiting ({}, "/shutdown");

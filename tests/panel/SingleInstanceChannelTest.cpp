@@ -1,4 +1,6 @@
 #include "panel/SingleInstanceChannel.h"
+#include "support/LocalSocket.h"
+#include "support/MessageLoop.h"
 
 #include <gtest/gtest.h>
 
@@ -9,19 +11,6 @@
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
-
-namespace
-{
-    /** Runs the message loop until the condition holds or the time is up. */
-    template <typename Condition>
-    bool pumpUntil (Condition condition, int timeoutMs = 5000)
-    {
-        const auto end = juce::Time::getMillisecondCounter() + static_cast<juce::uint32> (timeoutMs);
-        while (! condition() && juce::Time::getMillisecondCounter() < end)
-            juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
-        return condition();
-    }
-}
 
 TEST (SingleInstanceChannel, HandsCommandLinesToTheListenerOnTheMessageThread)
 {
@@ -43,7 +32,7 @@ TEST (SingleInstanceChannel, HandsCommandLinesToTheListenerOnTheMessageThread)
         EXPECT_TRUE (SingleInstanceChannel::handOverToRunningInstance (""));
         EXPECT_TRUE (SingleInstanceChannel::handOverToRunningInstance (juce::String::fromUTF8 ("\"/default \" \xc3\xa9")));
 
-        ASSERT_TRUE (pumpUntil ([&] { return received.size() == 3; })) << received.joinIntoString ("|");
+        ASSERT_TRUE (pumpMessagesUntil ([&] { return received.size() == 3; })) << received.joinIntoString ("|");
     }
 
     EXPECT_EQ (received[0], "/shutdown");
@@ -62,11 +51,8 @@ TEST (SingleInstanceChannel, ReplacesASocketLeftBehindByACrashedInstance)
 
     // A bound socket whose owner has gone: it exists but nobody accepts.
     {
-        const int fd = ::socket (AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address {};
-        address.sun_family = AF_UNIX;
-        std::strncpy (address.sun_path, file.getFullPathName().toRawUTF8(), sizeof (address.sun_path) - 1);
-        ASSERT_EQ (::bind (fd, reinterpret_cast<sockaddr*> (&address), sizeof (address)), 0);
+        const int fd = bindLocalSocket (file);
+        ASSERT_GE (fd, 0);
         ::close (fd);
     }
     ASSERT_TRUE (file.exists());
@@ -76,16 +62,46 @@ TEST (SingleInstanceChannel, ReplacesASocketLeftBehindByACrashedInstance)
     auto listener = SingleInstanceChannel::listen ([&] (const juce::String& c) { received = c; });
     ASSERT_NE (listener, nullptr);
     EXPECT_TRUE (SingleInstanceChannel::handOverToRunningInstance ("/defaults"));
-    EXPECT_TRUE (pumpUntil ([&] { return received == "/defaults"; }));
+    EXPECT_TRUE (pumpMessagesUntil ([&] { return received == "/defaults"; }));
+}
+
+namespace
+{
+    /** A fresh TMPDIR beside the runtime folder, where the channel looks for its fallback folder.
+        On leaving, the runtime folder is private again, TMPDIR is as it was and the folder gone.
+    */
+    struct FallbackTmp
+    {
+        explicit FallbackTmp (const juce::String& name)
+            : folder (runtime.getSiblingFile (name)),
+              created (folder.createDirectory())
+        {
+            ::setenv ("TMPDIR", folder.getFullPathName().toRawUTF8(), 1);
+        }
+
+        ~FallbackTmp()
+        {
+            ::chmod (runtime.getFullPathName().toRawUTF8(), 0700);
+            if (tmpBefore.isEmpty())
+                ::unsetenv ("TMPDIR");
+            else
+                ::setenv ("TMPDIR", tmpBefore.toRawUTF8(), 1);
+            folder.deleteRecursively();
+        }
+
+        const juce::File runtime = SingleInstanceChannel::socketFile().getParentDirectory();
+        const juce::String tmpBefore = juce::SystemStats::getEnvironmentVariable ("TMPDIR", {});
+        const juce::File folder;
+        const bool created;
+    };
 }
 
 TEST (SingleInstanceChannel, NeverUsesAFolderOthersCanEnter)
 {
-    const auto runtime = SingleInstanceChannel::socketFile().getParentDirectory();
-    const auto tmpBefore = juce::SystemStats::getEnvironmentVariable ("TMPDIR", {});
-    const auto tmp = runtime.getSiblingFile ("tmp");
-    ASSERT_TRUE (tmp.createDirectory());
-    ::setenv ("TMPDIR", tmp.getFullPathName().toRawUTF8(), 1);
+    const FallbackTmp fallbackTmp ("tmp");
+    const auto& runtime = fallbackTmp.runtime;
+    const auto& tmp = fallbackTmp.folder;
+    ASSERT_TRUE (fallbackTmp.created);
 
     // A public runtime folder is passed over for a private one of our own.
     ASSERT_EQ (::chmod (runtime.getFullPathName().toRawUTF8(), 0777), 0);
@@ -97,13 +113,6 @@ TEST (SingleInstanceChannel, NeverUsesAFolderOthersCanEnter)
     ASSERT_EQ (::chmod (fallback.getFullPathName().toRawUTF8(), 0755), 0);
     EXPECT_EQ (SingleInstanceChannel::listen ([] (const juce::String&) {}), nullptr);
     EXPECT_FALSE (SingleInstanceChannel::handOverToRunningInstance ("/shutdown"));
-
-    ::chmod (runtime.getFullPathName().toRawUTF8(), 0700);
-    if (tmpBefore.isEmpty())
-        ::unsetenv ("TMPDIR");
-    else
-        ::setenv ("TMPDIR", tmpBefore.toRawUTF8(), 1);
-    tmp.deleteRecursively();
 }
 
 namespace
@@ -112,10 +121,8 @@ namespace
     int rawConnect()
     {
         const int fd = ::socket (AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address {};
-        address.sun_family = AF_UNIX;
-        std::strncpy (address.sun_path, SingleInstanceChannel::socketFile().getFullPathName().toRawUTF8(), sizeof (address.sun_path) - 1);
-        if (::connect (fd, reinterpret_cast<sockaddr*> (&address), sizeof (address)) != 0)
+        const auto address = localSocketAddress (SingleInstanceChannel::socketFile());
+        if (::connect (fd, reinterpret_cast<const sockaddr*> (&address), sizeof (address)) != 0)
         {
             ::close (fd);
             return -1;
@@ -142,12 +149,12 @@ TEST (SingleInstanceChannel, HandOversWaitingForTheMessageThreadAreBounded)
     EXPECT_EQ (accepted, SingleInstanceChannel::maxPendingHandOvers);
     EXPECT_EQ (std::count (outcomes.begin(), outcomes.end(), Outcome::busy), 2 * SingleInstanceChannel::maxPendingHandOvers);
 
-    ASSERT_TRUE (pumpUntil ([&] { return received.size() == SingleInstanceChannel::maxPendingHandOvers; }));
+    ASSERT_TRUE (pumpMessagesUntil ([&] { return received.size() == SingleInstanceChannel::maxPendingHandOvers; }));
     EXPECT_EQ (received[0], "0");
 
     // Once served, there is room again.
     EXPECT_EQ (SingleInstanceChannel::handOverToRunningInstance ("/shutdown").outcome, Outcome::accepted);
-    EXPECT_TRUE (pumpUntil ([&] { return received.contains ("/shutdown"); }));
+    EXPECT_TRUE (pumpMessagesUntil ([&] { return received.contains ("/shutdown"); }));
 }
 
 TEST (SingleInstanceChannel, ASlowPeerCannotHoldTheChannel)
@@ -174,7 +181,7 @@ TEST (SingleInstanceChannel, ASlowPeerCannotHoldTheChannel)
 
     const auto result = SingleInstanceChannel::handOverToRunningInstance ("/defaults");
     EXPECT_EQ (result.outcome, Outcome::accepted) << result.reason;
-    EXPECT_TRUE (pumpUntil ([&] { return received.contains ("/defaults"); }, 3000));
+    EXPECT_TRUE (pumpMessagesUntil ([&] { return received.contains ("/defaults"); }, 3000));
 
     stop = true;
     dribbler.join();
@@ -184,11 +191,8 @@ TEST (SingleInstanceChannel, ASecondLaunchGivesUpInTimeAndSaysWhy)
 {
     // Something listens at the socket but never answers: a hung panel, or a squatter.
     const auto file = SingleInstanceChannel::socketFile();
-    const int fd = ::socket (AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address {};
-    address.sun_family = AF_UNIX;
-    std::strncpy (address.sun_path, file.getFullPathName().toRawUTF8(), sizeof (address.sun_path) - 1);
-    ASSERT_EQ (::bind (fd, reinterpret_cast<sockaddr*> (&address), sizeof (address)), 0);
+    const int fd = bindLocalSocket (file);
+    ASSERT_GE (fd, 0);
     ASSERT_EQ (::listen (fd, 1), 0);
 
     const auto start = juce::Time::getMillisecondCounter();
@@ -206,11 +210,10 @@ TEST (SingleInstanceChannel, ASecondLaunchGivesUpInTimeAndSaysWhy)
 
 TEST (SingleInstanceChannel, ARefusedFolderIsReportedNotMistakenForNoPanel)
 {
-    const auto runtime = SingleInstanceChannel::socketFile().getParentDirectory();
-    const auto tmpBefore = juce::SystemStats::getEnvironmentVariable ("TMPDIR", {});
-    const auto tmp = runtime.getSiblingFile ("tmp-refused");
-    ASSERT_TRUE (tmp.createDirectory());
-    ::setenv ("TMPDIR", tmp.getFullPathName().toRawUTF8(), 1);
+    const FallbackTmp fallbackTmp ("tmp-refused");
+    const auto& runtime = fallbackTmp.runtime;
+    const auto& tmp = fallbackTmp.folder;
+    ASSERT_TRUE (fallbackTmp.created);
     ASSERT_EQ (::chmod (runtime.getFullPathName().toRawUTF8(), 0755), 0);
 
     const auto fallback = tmp.getChildFile ("talvo-z3-control-" + juce::String (static_cast<int> (::getuid())));
@@ -236,11 +239,4 @@ TEST (SingleInstanceChannel, ARefusedFolderIsReportedNotMistakenForNoPanel)
     result = SingleInstanceChannel::handOverToRunningInstance ("/shutdown");
     EXPECT_EQ (result.outcome, Outcome::folderRefused);
     EXPECT_TRUE (result.reason.contains ("not a folder")) << result.reason;
-
-    ::chmod (runtime.getFullPathName().toRawUTF8(), 0700);
-    if (tmpBefore.isEmpty())
-        ::unsetenv ("TMPDIR");
-    else
-        ::setenv ("TMPDIR", tmpBefore.toRawUTF8(), 1);
-    tmp.deleteRecursively();
 }

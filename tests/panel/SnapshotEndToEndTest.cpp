@@ -1,20 +1,20 @@
 #include "device/SysExMessages.h"
 #include "mixer/SnapshotFile.h"
 #include "dialogs/TalvoSnapshotWindow.h"
+#include "support/MessageLoop.h"
 #include "support/PanelFixture.h"
+#include "support/SimulatedInterfaceFixture.h"
 #include "support/SimulatedTalvoZ3.h"
 
-class SnapshotEndToEnd : public PanelFixture
+class SnapshotEndToEnd : public SimulatedInterfaceFixture
 {
 protected:
     SnapshotEndToEnd()  { SnapshotFile::fileForSlot (0).deleteFile(); }
-    ~SnapshotEndToEnd() override { interface.reset(); }
 
     /** Runs the message loop until the interface has received count messages and applied them. */
     bool interfaceReceives (size_t count)
     {
-        for (int i = 0; i < 2500 && interface->receivedMessages().size() < count; ++i)
-            juce::MessageManager::getInstance()->runDispatchLoopUntil (2);
+        pumpMessagesUntil ([&] { return interface->receivedMessages().size() >= count; }, 5000);
         return interface->receivedMessages().size() == count && interface->waitUntilIdle();
     }
 
@@ -26,14 +26,12 @@ protected:
         panel->m_vSliders2[0]->setValue (outDb, juce::dontSendNotification);
         panel->sendOutputLevelsFromStrips (false);
     }
-
-    std::unique_ptr<SimulatedTalvoZ3> interface = std::make_unique<SimulatedTalvoZ3> (ports);
 };
 
 TEST_F (SnapshotEndToEnd, ASavedSnapshotBringsTheInterfaceBackAfterTheMixChanged)
 {
     for (auto isInput : { true, false })
-        ASSERT_TRUE (panel->updateDeviceList (isInput) && panel->openMIDIDevice (isInput, "DAW Control", "DAW Control", {}));
+        ASSERT_TRUE (openInterfacePort (isInput));
     panel->enableAllElements (true); // as the state request after a connection does
     sendMix (0.0, -10.0);
     ASSERT_TRUE (interfaceReceives (20));

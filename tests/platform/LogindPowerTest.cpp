@@ -1,5 +1,6 @@
 #include "platform/linux/LogindPower.h"
 #include "support/FakeLogind.h"
+#include "support/MessageLoop.h"
 #include "support/SimulatedHostFixture.h"
 
 #include <vector>
@@ -7,19 +8,6 @@
 /** Sleep and wake through a fake logind on a private bus, into the presence layer's events. */
 namespace
 {
-    template <typename Condition>
-    bool runUntil (Condition condition, int timeoutMs = 5000)
-    {
-        const auto end = juce::Time::getMillisecondCounter() + static_cast<juce::uint32> (timeoutMs);
-        while (! condition())
-        {
-            if (juce::Time::getMillisecondCounter() > end)
-                return false;
-            juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
-        }
-        return true;
-    }
-
     std::vector<int> events;
 
     void recordEvent (void*, void*, OVK_CallbackEvent event) { events.push_back (event); }
@@ -66,19 +54,19 @@ TEST (LogindPower, SleepReleasesTheDelayLockAndWakeTakesItAgain)
 
     // Sleep: the event, then the acknowledgement lets logind go on.
     logind.sendPrepareForSleep (true);
-    ASSERT_TRUE (runUntil ([] { return sawEvent (systemWillSleep); }));
-    EXPECT_TRUE (runUntil ([&] { return logind.numHeldLocks() == 0; }));
+    ASSERT_TRUE (pumpMessagesUntil ([] { return sawEvent (systemWillSleep); }));
+    EXPECT_TRUE (pumpMessagesUntil ([&] { return logind.numHeldLocks() == 0; }));
 
     // Wake: both wake events, and the lock is held again for the next sleep.
     logind.sendPrepareForSleep (false);
-    ASSERT_TRUE (runUntil ([] { return sawEvent (systemHasPoweredOn); }));
+    ASSERT_TRUE (pumpMessagesUntil ([] { return sawEvent (systemHasPoweredOn); }));
     EXPECT_EQ (events, (std::vector<int> { systemWillSleep, systemWillPowerOn, systemHasPoweredOn }));
-    EXPECT_TRUE (runUntil ([&] { return logind.inhibitCalls().size() == 2 && logind.numHeldLocks() == 1; }));
+    EXPECT_TRUE (pumpMessagesUntil ([&] { return logind.inhibitCalls().size() == 2 && logind.numHeldLocks() == 1; }));
 
     // With no one registered there is no one to wait for: the lock goes at once.
     releaseDeviceNotifications();
     logind.sendPrepareForSleep (true);
-    EXPECT_TRUE (runUntil ([&] { return logind.numHeldLocks() == 0; }));
+    EXPECT_TRUE (pumpMessagesUntil ([&] { return logind.numHeldLocks() == 0; }));
 
     power.stop();
 }

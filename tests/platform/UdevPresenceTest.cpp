@@ -1,6 +1,7 @@
 #include "platform/linux/LibusbRawDevice.h"
 #include "platform/linux/UdevPresence.h"
 #include "support/ChildTestRun.h"
+#include "support/MessageLoop.h"
 #include "support/MockUdevBed.h"
 #include "support/PanelFixture.h"
 #include "support/SimulatedHostFixture.h"
@@ -14,17 +15,18 @@ namespace
 {
     constexpr const char* testbedMarker = "TALVO_UDEV_TESTBED_CHILD";
 
-    template <typename Condition>
-    bool runUntil (Condition condition, int timeoutMs)
+    /** Runs the named test in a child under umockdev's preload library; it must pass there. */
+    void runInTestbed (const juce::String& filter)
     {
-        const auto end = juce::Time::getMillisecondCounter() + static_cast<juce::uint32> (timeoutMs);
-        while (! condition())
-        {
-            if (juce::Time::getMillisecondCounter() > end)
-                return false;
-            juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
-        }
-        return true;
+        const auto wrapper = ChildTestRun::findProgram ("umockdev-wrapper");
+
+        if (wrapper.isEmpty())
+            GTEST_SKIP() << "umockdev is not installed (Debian package umockdev)";
+
+        const auto child = ChildTestRun::run (filter, wrapper, testbedMarker);
+        ASSERT_TRUE (child.started);
+        EXPECT_EQ (child.exitCode, 0) << child.output;
+        EXPECT_TRUE (child.output.contains ("[  PASSED  ] 1 test")) << child.output;
     }
 
     void writeHwParams (const juce::File& procAsound, const juce::String& text)
@@ -37,15 +39,7 @@ namespace
 
 TEST (UdevPresence, TheInterfaceArrivesAndLeavesThroughUdev)
 {
-    const auto wrapper = ChildTestRun::findProgram ("umockdev-wrapper");
-
-    if (wrapper.isEmpty())
-        GTEST_SKIP() << "umockdev is not installed (Debian package umockdev)";
-
-    const auto child = ChildTestRun::run ("UdevPresenceInTestbed.DISABLED_WholeRoad", wrapper, testbedMarker);
-    ASSERT_TRUE (child.started);
-    EXPECT_EQ (child.exitCode, 0) << child.output;
-    EXPECT_TRUE (child.output.contains ("[  PASSED  ] 1 test")) << child.output;
+    runInTestbed ("UdevPresenceInTestbed.DISABLED_WholeRoad");
 }
 
 // Runs only in the child that the test above starts under the preload library.
@@ -87,7 +81,7 @@ TEST (UdevPresenceInTestbed, DISABLED_WholeRoad)
 
     const auto connected = [&] (const std::unique_ptr<MainComponent>& panel)
     {
-        return runUntil ([&] { return interface.numReceived (0x78) > 0 && ! panel->m_elementsDisabled; }, 15000)
+        return pumpMessagesUntil ([&] { return interface.numReceived (0x78) > 0 && ! panel->m_elementsDisabled; }, 15000)
             && interface.waitUntilIdle();
     };
 
@@ -98,12 +92,12 @@ TEST (UdevPresenceInTestbed, DISABLED_WholeRoad)
 
     // A stream starts at another rate: noticed by the poll and taken over by the panel.
     writeHwParams (proc, "access: MMAP_INTERLEAVED\nformat: S32_LE\nchannels: 2\nrate: 44100 (44100/1)\n");
-    EXPECT_TRUE (runUntil ([&] { return panel->m_mixer.sampleRate == 44100.0; }, 5000));
+    EXPECT_TRUE (pumpMessagesUntil ([&] { return panel->m_mixer.sampleRate == 44100.0; }, 5000));
 
     // Unplugged, with the removal reported twice: "Looking for Device", the ports closed.
     interface.unplug();
     bed.remove (talvo, 2);
-    ASSERT_TRUE (runUntil ([&] { return panel->m_elementsDisabled && ports.numOpenOutputs() == 0; }, 5000));
+    ASSERT_TRUE (pumpMessagesUntil ([&] { return panel->m_elementsDisabled && ports.numOpenOutputs() == 0; }, 5000));
     sim.host.audio.getDeviceListSize (listBytes);
     EXPECT_EQ (listBytes, 0u);
 
@@ -120,15 +114,7 @@ TEST (UdevPresenceInTestbed, DISABLED_WholeRoad)
 
 TEST (UdevPresence, TheRawHandleIsOpenedThroughLibusb)
 {
-    const auto wrapper = ChildTestRun::findProgram ("umockdev-wrapper");
-
-    if (wrapper.isEmpty())
-        GTEST_SKIP() << "umockdev is not installed (Debian package umockdev)";
-
-    const auto child = ChildTestRun::run ("UdevPresenceInTestbed.DISABLED_RawHandle", wrapper, testbedMarker);
-    ASSERT_TRUE (child.started);
-    EXPECT_EQ (child.exitCode, 0) << child.output;
-    EXPECT_TRUE (child.output.contains ("[  PASSED  ] 1 test")) << child.output;
+    runInTestbed ("UdevPresenceInTestbed.DISABLED_RawHandle");
 }
 
 // Runs only in the child that the test above starts under the preload library.

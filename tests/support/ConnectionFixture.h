@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/MessageLoop.h"
 #include "support/PanelFixture.h"
 #include "support/SimulatedHostFixture.h"
 #include "support/SimulatedTalvoZ3.h"
@@ -77,14 +78,7 @@ protected:
         if (virtualTimers != nullptr)
             return virtualTimers->runUntil (condition, timeoutMs);
 
-        const auto end = juce::Time::getMillisecondCounter() + static_cast<juce::uint32> (timeoutMs);
-        while (! condition())
-        {
-            if (juce::Time::getMillisecondCounter() > end)
-                return false;
-            juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
-        }
-        return true;
+        return pumpMessagesUntil (condition, timeoutMs);
     }
 
     /** Runs the panel for ms milliseconds. */

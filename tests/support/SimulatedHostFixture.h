@@ -4,6 +4,7 @@
 #include "device/RegisterDeviceCallBacksMac.h"
 #include "platform/PlatformClock.h"
 #include "platform/PlatformHost.h"
+#include "support/MessageLoop.h"
 
 #include <gtest/gtest.h>
 #include <juce_events/juce_events.h>
@@ -89,15 +90,8 @@ public:
     */
     bool waitForAudioNotifications (int timeoutMs = 5000)
     {
-        const auto end = juce::Time::getMillisecondCounter() + static_cast<juce::uint32> (timeoutMs);
-
-        while (host.audio.isDelivering())
-        {
-            if (juce::Time::getMillisecondCounter() > end)
-                return false;
-
-            juce::MessageManager::getInstance()->runDispatchLoopUntil (2);
-        }
+        if (! pumpMessagesUntil ([this] { return ! host.audio.isDelivering(); }, timeoutMs))
+            return false;
 
         deliverRunLoop();
         return true;

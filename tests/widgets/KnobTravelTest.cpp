@@ -7,6 +7,7 @@
 using WidgetTestHelpers::Canvas;
 using WidgetTestHelpers::paintedBounds;
 using WidgetTestHelpers::Panel;
+using WidgetTestHelpers::solidKnob;
 
 namespace
 {
@@ -14,13 +15,6 @@ juce::Rectangle<int> scaled (juce::Rectangle<int> design, float s)
 {
     return { (int) ((float) design.getX() * s), (int) ((float) design.getY() * s),
              (int) ((float) design.getWidth() * s), (int) ((float) design.getHeight() * s) };
-}
-
-juce::Image solidKnob (int w, int h)
-{
-    juce::Image knob (juce::Image::ARGB, w, h, true);
-    knob.clear (knob.getBounds(), juce::Colours::orange);
-    return knob;
 }
 } // namespace
 

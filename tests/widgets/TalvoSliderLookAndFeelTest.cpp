@@ -7,16 +7,7 @@
 using WidgetTestHelpers::Canvas;
 using WidgetTestHelpers::paintedBounds;
 using WidgetTestHelpers::Panel;
-
-namespace
-{
-juce::Image solidKnob (int w, int h)
-{
-    juce::Image knob (juce::Image::ARGB, w, h, true);
-    knob.clear (knob.getBounds(), juce::Colours::orange);
-    return knob;
-}
-} // namespace
+using WidgetTestHelpers::solidKnob;
 
 TEST (TalvoSliders, HaveTheirFixedStyleAndNoTextBox)
 {

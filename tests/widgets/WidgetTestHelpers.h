@@ -57,6 +57,14 @@ namespace WidgetTestHelpers
         return image;
     }
 
+    /** A knob or thumb picture of one opaque colour, so that its painted bounds are its own. */
+    inline juce::Image solidKnob (int w, int h)
+    {
+        juce::Image knob (juce::Image::ARGB, w, h, true);
+        knob.clear (knob.getBounds(), juce::Colours::orange);
+        return knob;
+    }
+
     /** A parent of the given width, so that widgets scale as they do on a panel of that width. */
     struct Panel : juce::Component
     {

@@ -7,6 +7,7 @@
 #include "mixer/SettingsFile.h"
 #include "mixer/TimerIds.h"
 #include "panel/MainComponent.h"
+#include "support/MessageLoop.h"
 #include "support/SimulatedHostFixture.h"
 #include "support/SimulatedTalvoZ3.h"
 
@@ -16,19 +17,6 @@
 namespace
 {
 constexpr int connectTimeoutMs = 15000;
-
-template <typename Condition>
-bool runUntil (Condition condition, int timeoutMs)
-{
-    const auto end = juce::Time::getMillisecondCounter() + static_cast<juce::uint32> (timeoutMs);
-    while (!condition())
-    {
-        if (juce::Time::getMillisecondCounter() > end)
-            return false;
-        juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
-    }
-    return true;
-}
 
 /** The panel's height at a width, as the main window's fixed aspect ratio gives it. */
 int heightForWidth (int width)
@@ -100,7 +88,7 @@ void setLiveState (MainComponent& panel, SimulatedTalvoZ3& talvo)
                         SimulatedTalvoZ3::meterReport (2, 62), SimulatedTalvoZ3::meterReport (3, 55),
                         SimulatedTalvoZ3::midiActivityReport (0x01)});
     talvo.waitUntilIdle();
-    runUntil ([&panel]
+    pumpMessagesUntil ([&panel]
               { return panel.m_meterLevels[1] == 35 && !panel.isTimerRunning (uiRefreshTimer); },
               2000);
 
@@ -127,10 +115,10 @@ int run (const juce::File& folder)
     talvo.plugIn();
     sim.plugInTalvo();
 
-    const auto connected = runUntil ([&]
+    const auto connected = pumpMessagesUntil ([&]
                                      { return talvo.numReceived ((std::uint8_t)SysExCommand::serialNumber) > 0 && !panel->m_elementsDisabled; },
                                      connectTimeoutMs) &&
-                           talvo.waitUntilIdle() && runUntil ([&]
+                           talvo.waitUntilIdle() && pumpMessagesUntil ([&]
                                                               { return panel->m_mixer.versionSTC != 0 && !panel->isTimerRunning (uiRefreshTimer); },
                                                               3000);
     if (!connected)
