@@ -266,7 +266,7 @@ TEST (ProgramLaunch, TheWindowIsShownOnceAndAtItsStartSize)
     if (! hasDisplay())
         GTEST_SKIP() << "needs a display (run under xvfb-run)";
 
-    X11Windows::MapRecorder recorder;
+    X11Windows::MapRecorder recorder (juce::File (TALVO_APP_BINARY).getFullPathName());
     Program running;
     ASSERT_TRUE (running.started);
     ASSERT_TRUE (X11Windows::waitForWindowSized (windowTitle, 297, 816, 30000).has_value());

@@ -5,11 +5,49 @@
 #include <X11/Xutil.h>
 
 #include <map>
+#include <unistd.h>
 
 namespace X11Windows
 {
 namespace
 {
+    /** Other tests' windows come and go on the same display while these helpers walk it; a window
+        gone between two requests is an error that Xlib's default handler would end the process on.
+    */
+    int ignoreError (Display*, XErrorEvent*) { return 0; }
+
+    Display* openDisplay()
+    {
+        XSetErrorHandler (ignoreError);
+        return XOpenDisplay (nullptr);
+    }
+
+    /** The path of the program that created the window, from the process id it announces. */
+    juce::String programOf (Display* display, Window window)
+    {
+        Atom type = None;
+        int format = 0;
+        unsigned long items = 0, remaining = 0;
+        unsigned char* data = nullptr;
+        juce::String program;
+
+        const auto pidAtom = XInternAtom (display, "_NET_WM_PID", False);
+        if (XGetWindowProperty (display, window, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format,
+                                &items, &remaining, &data) == Success
+            && data != nullptr && items == 1 && format == 32)
+        {
+            const auto pid = *reinterpret_cast<const unsigned long*> (data);
+            char path[4096] {};
+            const auto link = "/proc/" + juce::String (static_cast<juce::int64> (pid)) + "/exe";
+            if (const auto length = ::readlink (link.toRawUTF8(), path, sizeof (path) - 1); length > 0)
+                program = juce::String::fromUTF8 (path, static_cast<int> (length));
+        }
+
+        if (data != nullptr)
+            XFree (data);
+        return program;
+    }
+
     juce::String titleOf (Display* display, Window window)
     {
         // The framework writes the title as UTF8_STRING, which XFetchName does not return.
@@ -54,7 +92,7 @@ namespace
 
 std::optional<Found> findWindowTitled (const juce::String& title)
 {
-    auto* display = XOpenDisplay (nullptr);
+    auto* display = openDisplay();
     if (display == nullptr)
         return std::nullopt;
 
@@ -89,9 +127,9 @@ std::optional<Found> waitForWindowSized (const juce::String& title, int width, i
     return last;
 }
 
-MapRecorder::MapRecorder()
+MapRecorder::MapRecorder (const juce::String& programPath) : program (programPath)
 {
-    auto* d = XOpenDisplay (nullptr);
+    auto* d = openDisplay();
     display = d;
     if (d != nullptr)
     {
@@ -128,7 +166,8 @@ std::vector<Found> MapRecorder::mapsWithin (int timeoutMs, size_t count)
                 sizes[event.xconfigure.window] = { event.xconfigure.width, event.xconfigure.height };
             else if (event.type == MapNotify)
                 if (const auto size = sizes[event.xmap.window]; size.first > 1)
-                    maps.push_back ({ size.first, size.second, true });
+                    if (program.isEmpty() || programOf (d, event.xmap.window) == program)
+                        maps.push_back ({ size.first, size.second, true });
         }
 
         if (maps.size() >= count || juce::Time::getMillisecondCounter() >= end)

@@ -28,12 +28,13 @@ namespace X11Windows
     std::optional<Found> waitForWindowSized (const juce::String& title, int width, int height, int timeoutMs);
 
     /** Records the top-level windows mapped on the display from its construction on, with the
-        size each had when it was mapped.
+        size each had when it was mapped. Given a program's path, only that program's windows count:
+        other tests share the display.
     */
     class MapRecorder
     {
     public:
-        MapRecorder();
+        explicit MapRecorder (const juce::String& programPath = {});
         ~MapRecorder();
 
         /** Every map seen so far of a window larger than 1 x 1, waiting up to timeoutMs for at
@@ -43,6 +44,7 @@ namespace X11Windows
 
     private:
         void* display = nullptr;
+        juce::String program;
         std::vector<Found> maps;
         std::map<unsigned long, std::pair<int, int>> sizes;
     };
