@@ -196,7 +196,8 @@ TEST_F (SnapshotRecall, TheDialogIsCentredOnTheScreenNotOverTheActiveWindow)
         juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
 
     juce::Point<int> dialogCentre;
-    panel->runSnapshotDialog = [&dialogCentre] (juce::DialogWindow& dialog) { dialogCentre = dialog.getBounds().getCentre(); };
+    panel->runSnapshotDialog = [&dialogCentre] (juce::DialogWindow& dialog)
+    { dialogCentre = dialog.getBounds().getCentre(); };
     panel->m_sscButtons[0]->onClick();
 
     const auto screen = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay()->userArea;
