@@ -101,6 +101,10 @@ void MainComponent::presetContex (juce::Button* button, int slot, bool recall)
     juce::Component::SafePointer<TalvoSnapshotWindow> content (window);
     juce::Component::SafePointer<juce::DialogWindow> dialog (options.create());
     juce::Component::SafePointer<MainComponent> self (this);
+
+    // On the screen itself: without a component to centre around, the framework would centre it
+    // over whichever window happens to be active.
+    dialog->centreWithSize (dialog->getWidth(), dialog->getHeight());
     m_snapshotWindow = content;
     m_snapshotDialog = dialog;
 

@@ -182,3 +182,24 @@ TEST_F (SnapshotRecall, CancelStillStoresThePathAndTheUnchangedName)
     EXPECT_EQ (panel->getUserSettings()->getValue ("PathToSnapshot0"), SnapshotFile::fileForSlot (0).getFullPathName());
     EXPECT_FALSE (SnapshotFile::fileForSlot (0).exists());
 }
+
+TEST_F (SnapshotRecall, TheDialogIsCentredOnTheScreenNotOverTheActiveWindow)
+{
+    // The panel's window, active, in a corner of the screen.
+    juce::DocumentWindow window ("main", juce::Colours::black, 0, false);
+    window.setContentNonOwned (panel.get(), false);
+    window.setBounds (0, 0, 200, 300);
+    window.addToDesktop();
+    window.setVisible (true);
+    window.toFront (true);
+    for (int i = 0; i < 50 && juce::TopLevelWindow::getActiveTopLevelWindow() != &window; ++i)
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
+
+    juce::Point<int> dialogCentre;
+    panel->runSnapshotDialog = [&dialogCentre] (juce::DialogWindow& dialog)
+    { dialogCentre = dialog.getBounds().getCentre(); };
+    panel->m_sscButtons[0]->onClick();
+
+    const auto screen = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay()->userArea;
+    EXPECT_LE (dialogCentre.getDistanceFrom (screen.getCentre()), 1);
+}
