@@ -75,6 +75,9 @@ TalvoSettingsWindow::TalvoSettingsWindow (bool hwControl, Talvoz6Mixer& mixer)
     monitoringResetLabel.attachToComponent (&monitoringResetButton, true);
     websiteLabel.attachToComponent (&websiteLink, true);
 
+    // Beside its label, as the other rows' values are, not floating in the middle of its row.
+    websiteLink.setJustificationType (juce::Justification::centredLeft);
+
     sampleRateBox.onChange = [this] { sendChoice (ActionCommands::Text::sampleRatePrefix, sampleRateList, sampleRateBox); };
     usbBufferBox.onChange = [this] { sendChoice (ActionCommands::Text::usbBufferPrefix, usbBufferList, usbBufferBox); };
     bufferSizeBox.onChange = [this] { sendChoice (ActionCommands::Text::latencyPrefix, bufferSizeList, bufferSizeBox); };

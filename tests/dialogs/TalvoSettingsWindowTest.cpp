@@ -104,3 +104,22 @@ TEST (TalvoSettingsWindow, DrawsGreyWithTheToggleReachingPastTheEdge)
             tickDrawn = tickDrawn || image.getPixelAt (x, y) != juce::Colours::grey;
     EXPECT_TRUE (tickDrawn);
 }
+
+TEST (TalvoSettingsWindow, TheWebsiteLinkSitsBesideItsLabelAndNamesTheHostTheAboutBoxPrints)
+{
+    auto mixer = mixerAt (48000.0);
+    TalvoSettingsWindow window (false, mixer);
+    window.setSize (500, 350);
+
+    EXPECT_EQ (window.websiteLink.getButtonText(), "www.talvo.example");
+
+    // The link's first drawn column lies a few pixels right of its label, not mid-row.
+    const auto image = window.createComponentSnapshot (window.getLocalBounds());
+    const auto row = window.websiteLink.getBounds();
+    int firstInk = row.getRight();
+    for (int x = row.getX(); x < row.getRight() && firstInk == row.getRight(); ++x)
+        for (int y = row.getY(); y < row.getBottom(); ++y)
+            if (image.getPixelAt (x, y) != juce::Colours::grey)
+                firstInk = juce::jmin (firstInk, x);
+    EXPECT_LT (firstInk - window.websiteLabel.getRight(), 12);
+}

@@ -1,9 +1,12 @@
 // Pictures of the whole panel as a person sees it, for review and for the README: the real panel
 // against the simulated interface and host, with a mix that uses most controls, at the three
-// artwork tiers, plus the panel with no interface. Test support, not part of the product.
+// artwork tiers, plus the panel with no interface and the three dialogs' contents as they open
+// from it. Test support, not part of the product.
 //
 //   xvfb-run -a build/tools/screenshots/talvo_panel_screenshots <output folder>
 
+#include "dialogs/TalvoSettingsWindow.h"
+#include "dialogs/TalvoSnapshotWindow.h"
 #include "mixer/SettingsFile.h"
 #include "mixer/TimerIds.h"
 #include "panel/MainComponent.h"
@@ -24,16 +27,73 @@ int heightForWidth (int width)
     return juce::roundToInt (width * (double)PanelLayout::designHeight / PanelLayout::designWidth);
 }
 
-bool writeSnapshot (MainComponent& panel, int width, const juce::File& file)
+bool writePicture (juce::Component& component, const juce::File& file)
 {
-    panel.setSize (width, heightForWidth (width));
-    const auto picture = panel.createComponentSnapshot (panel.getLocalBounds(), true, 1.0f);
+    const auto picture = component.createComponentSnapshot (component.getLocalBounds(), true, 1.0f);
+    if (!picture.isValid())
+    {
+        std::cerr << "nothing to draw for " << file.getFullPathName() << std::endl;
+        return false;
+    }
 
     file.deleteFile();
     juce::FileOutputStream out (file);
     juce::PNGImageFormat png;
     const auto written = out.openedOk() && png.writeImageToStream (picture, out);
     std::cout << (written ? "wrote " : "could not write ") << file.getFullPathName() << std::endl;
+    return written;
+}
+
+bool writeSnapshot (MainComponent& panel, int width, const juce::File& file)
+{
+    panel.setSize (width, heightForWidth (width));
+    return writePicture (panel, file);
+}
+
+/** Types text into an editable label through its editor, as a person does, and commits it. */
+void typeInto (juce::Label& field, const juce::String& text)
+{
+    field.showEditor();
+    if (auto* editor = field.getCurrentTextEditor())
+    {
+        editor->selectAll();
+        editor->insertTextAtCaret (text);
+    }
+    field.hideEditor (false);
+}
+
+/** The settings dialog as the settings button opens it, without its modal loop. */
+bool writeSettingsDialog (MainComponent& panel, const juce::File& file)
+{
+    // The content size the settings button gives the dialog.
+    constexpr int width = 500, height = 350;
+
+    panel.alignSampleRatesForSettings();
+    TalvoSettingsWindow settings (panel.m_hwControlAllowed, panel.m_mixer);
+    settings.setSize (width, height);
+    settings.updateMixer (panel.m_mixer);
+    return writePicture (settings, file);
+}
+
+/** The snapshot dialog of the first slot, opened by the panel itself, with a name and a
+    description typed; it is cancelled afterwards so that the slot stays as it was.
+*/
+bool writeSnapshotDialog (MainComponent& panel, const juce::File& file)
+{
+    bool written = false;
+    panel.runSnapshotDialog = [&] (juce::DialogWindow& dialog)
+    {
+        if (auto* content = dynamic_cast<TalvoSnapshotWindow*> (dialog.getContentComponent()))
+        {
+            typeInto (content->nameField, "Vocal take 3");
+            typeInto (content->descriptionField, "Lead vocal, In 1 dry, -6 dB to the headphones");
+            written = writePicture (*content, file);
+            content->buttonClicked (&content->cancelButton);
+        }
+    };
+
+    panel.presetContex (panel.m_ssButtons[0], 0, false);
+    panel.runSnapshotDialog = nullptr;
     return written;
 }
 
@@ -131,6 +191,10 @@ int run (const juce::File& folder)
 
     for (auto width : {496, 372, 248})
         ok = writeSnapshot (*panel, width, folder.getChildFile ("panel-" + juce::String (width) + ".png")) && ok;
+
+    ok = writeSettingsDialog (*panel, folder.getChildFile ("dialog-settings.png")) && ok;
+    ok = writeSnapshotDialog (*panel, folder.getChildFile ("dialog-snapshot.png")) && ok;
+    ok = (panel->m_aboutWindow != nullptr && writePicture (*panel->m_aboutWindow, folder.getChildFile ("dialog-about.png"))) && ok;
 
     panel = nullptr;
     return ok ? 0 : 1;
