@@ -22,6 +22,9 @@ class TalvoSettingsWindow final : public juce::Component,
                                   public juce::ActionBroadcaster
 {
 public:
+    /** The size the panel gives the dialog's content. */
+    static constexpr int contentWidth = 500, contentHeight = 350;
+
     /** hwControl is the panel's hardware-control permission; mixer gives the rate in Hz. */
     TalvoSettingsWindow (bool hwControl, Talvoz6Mixer& mixer);
     ~TalvoSettingsWindow() override;

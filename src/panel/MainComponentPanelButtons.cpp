@@ -1,12 +1,6 @@
 #include "device/SysExMessages.h"
 #include "panel/MainComponent.h"
 
-namespace
-{
-    constexpr int settingsWidth = 500;
-    constexpr int settingsHeight = 350;
-}
-
 void MainComponent::sendMidiButtonMessage()
 {
     sendToOutputs (SysExMessages::oneByte (SysExCommand::midiButton, 0x7F));
@@ -18,7 +12,8 @@ void MainComponent::openSettingsDialog()
 
     auto window = std::make_unique<TalvoSettingsWindow> (m_hwControlAllowed, m_mixer);
     m_settingsWindow = window.get();
-    window->setBounds (window->getX(), window->getY(), settingsWidth, settingsHeight);
+    window->setBounds (window->getX(), window->getY(), TalvoSettingsWindow::contentWidth,
+                       TalvoSettingsWindow::contentHeight);
     window->updateMixer (m_mixer);
     window->addActionListener (this);
 

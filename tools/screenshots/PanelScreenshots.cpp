@@ -65,12 +65,9 @@ void typeInto (juce::Label& field, const juce::String& text)
 /** The settings dialog as the settings button opens it, without its modal loop. */
 bool writeSettingsDialog (MainComponent& panel, const juce::File& file)
 {
-    // The content size the settings button gives the dialog.
-    constexpr int width = 500, height = 350;
-
     panel.alignSampleRatesForSettings();
     TalvoSettingsWindow settings (panel.m_hwControlAllowed, panel.m_mixer);
-    settings.setSize (width, height);
+    settings.setSize (TalvoSettingsWindow::contentWidth, TalvoSettingsWindow::contentHeight);
     settings.updateMixer (panel.m_mixer);
     return writePicture (settings, file);
 }
