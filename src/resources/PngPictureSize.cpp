@@ -15,8 +15,7 @@ constexpr std::size_t headerEnd = 24;
 
 std::uint32_t bigEndian (const unsigned char* bytes)
 {
-    return (std::uint32_t (bytes[0]) << 24) | (std::uint32_t (bytes[1]) << 16)
-         | (std::uint32_t (bytes[2]) << 8) | std::uint32_t (bytes[3]);
+    return (std::uint32_t (bytes[0]) << 24) | (std::uint32_t (bytes[1]) << 16) | (std::uint32_t (bytes[2]) << 8) | std::uint32_t (bytes[3]);
 }
 
 bool validSide (std::uint32_t side)
@@ -32,15 +31,14 @@ std::optional<PictureSize> pngPictureSize (const void* data, std::size_t size)
 
     const auto* bytes = static_cast<const unsigned char*> (data);
 
-    if (std::memcmp (bytes, signature, sizeof (signature)) != 0
-        || std::memcmp (bytes + chunkTypeOffset, "IHDR", 4) != 0)
+    if (std::memcmp (bytes, signature, sizeof (signature)) != 0 || std::memcmp (bytes + chunkTypeOffset, "IHDR", 4) != 0)
         return std::nullopt;
 
     const auto width = bigEndian (bytes + widthOffset);
     const auto height = bigEndian (bytes + heightOffset);
 
-    if (! validSide (width) || ! validSide (height))
+    if (!validSide (width) || !validSide (height))
         return std::nullopt;
 
-    return PictureSize {(int) width, (int) height};
+    return PictureSize{(int)width, (int)height};
 }

@@ -1,5 +1,5 @@
-#include "resources/OVKBIN.h"
 #include "resources/PngPictureSize.h"
+#include "resources/OVKBIN.h"
 
 #include <juce_graphics/juce_graphics.h>
 
@@ -30,13 +30,13 @@ TEST (PngPictureSize, ReadsTheSizeTheDecoderFindsWithoutDecoding)
 
     for (const auto& [data, size] : files)
     {
-        const auto decoded = juce::ImageFileFormat::loadFrom (data, (size_t) size);
+        const auto decoded = juce::ImageFileFormat::loadFrom (data, (size_t)size);
         ASSERT_TRUE (decoded.isValid());
-        EXPECT_EQ (pngPictureSize (data, (size_t) size), (PictureSize {decoded.getWidth(), decoded.getHeight()}));
+        EXPECT_EQ (pngPictureSize (data, (size_t)size), (PictureSize{decoded.getWidth(), decoded.getHeight()}));
     }
 
     // The header alone is enough.
-    EXPECT_EQ (sizeOf (headerOf (OVKBIN::temp_binary_data_71)), (PictureSize {744, 1360}));
+    EXPECT_EQ (sizeOf (headerOf (OVKBIN::temp_binary_data_71)), (PictureSize{744, 1360}));
 }
 
 TEST (PngPictureSize, AnythingButAPngHeaderWithASensibleSizeGivesNothing)
@@ -65,5 +65,5 @@ TEST (PngPictureSize, AnythingButAPngHeaderWithASensibleSizeGivesNothing)
 
     auto largest = header;
     largest.replace (20, 4, "\x7f\xff\xff\xff", 4);
-    EXPECT_EQ (sizeOf (largest), (PictureSize {514, 0x7fffffff}));
+    EXPECT_EQ (sizeOf (largest), (PictureSize{514, 0x7fffffff}));
 }
