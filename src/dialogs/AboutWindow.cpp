@@ -1,6 +1,7 @@
 #include "dialogs/AboutWindow.h"
 
 #include "dialogs/MakerWebAddress.h"
+#include "resources/PngPictureSize.h"
 #include "resources/OVKBIN.h"
 
 namespace
@@ -9,6 +10,12 @@ const juce::Rectangle<int> okArea{109, 166, 41, 23};
 const juce::Rectangle<int> linkArea{59, 140, 138, 20};
 constexpr int versionTextWidth = 200;
 constexpr int versionTextHeight = 20;
+
+const struct
+{
+    const char* data;
+    std::size_t size;
+} aboutPicture{OVKBIN::temp_binary_data_77, (std::size_t) OVKBIN::temp_binary_data_77Size};
 
 /** The dialog that the framework's launch options build, but kept off the screen until it is
     shown: on Linux, switching a window that is already on the desktop to the native title bar
@@ -53,8 +60,10 @@ AboutWindow::AboutWindow (const juce::String& text)
     versionText = text;
     setSize (0, 0);
 
-    backgroundImage = juce::ImageCache::getFromMemory (OVKBIN::temp_binary_data_77, OVKBIN::temp_binary_data_77Size);
-    setSize (backgroundImage.getWidth(), backgroundImage.getHeight());
+    // The box is built at start but seldom shown: it takes the picture's size from the file's
+    // header now and decodes the picture when it is first painted.
+    if (const auto size = pngPictureSize (aboutPicture.data, aboutPicture.size))
+        setSize (size->width, size->height);
 
     const auto normal = blankImage (okArea.getWidth(), okArea.getHeight());
     const auto overAndDown = blankImage (okArea.getWidth(), okArea.getHeight());
@@ -82,6 +91,9 @@ void AboutWindow::paint (juce::Graphics& g)
 {
     g.setColour (juce::Colours::grey);
     g.drawRect (getLocalBounds().toFloat(), 1.0f);
+
+    if (backgroundImage.isNull() && ! getLocalBounds().isEmpty())
+        backgroundImage = juce::ImageCache::getFromMemory (aboutPicture.data, (int) aboutPicture.size);
 
     if (backgroundImage.isValid())
         g.drawImageAt (backgroundImage, 0, 0);

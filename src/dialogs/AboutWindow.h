@@ -13,7 +13,9 @@ class AboutWindow final : public juce::Component,
                           public juce::Button::Listener
 {
 public:
-    /** Builds the content at the picture's size (0 x 0 if the picture does not decode). */
+    /** Builds the content at the picture's size (0 x 0 if the picture's header does not read);
+        the picture itself is decoded when the content is first painted.
+    */
     explicit AboutWindow (const juce::String& versionText);
     ~AboutWindow() override;
 

@@ -98,8 +98,10 @@ MainComponent::MainComponent (MidiPortSystem& ports)
 
     updaterRunning = false;
 
-    m_background = PanelArtwork::loadInitialBackground();
-    setSize (m_background.getWidth(), m_background.getHeight());
+    // Only the first picture's size is needed here: the layout below replaces the background
+    // before anything is painted, so the picture itself (3 MB decoded) is never decoded.
+    if (const auto size = PanelArtwork::initialBackgroundSize())
+        setSize (size->width, size->height);
 
     enableAllElements (false);
 

@@ -48,8 +48,8 @@ juce::Image loadPicture (Picture picture, PanelLayout::ArtworkTier tier)
     return decode (tieredFiles[(int)picture][(int)tier]);
 }
 
-juce::Image loadInitialBackground()
+std::optional<PictureSize> initialBackgroundSize()
 {
-    return decode ({OVKBIN::temp_binary_data_71, OVKBIN::temp_binary_data_71Size});
+    return pngPictureSize (OVKBIN::temp_binary_data_71, (std::size_t)OVKBIN::temp_binary_data_71Size);
 }
 } // namespace PanelArtwork

@@ -1,8 +1,11 @@
 #pragma once
 
 #include "panel/PanelLayout.h"
+#include "resources/PngPictureSize.h"
 
 #include <juce_graphics/juce_graphics.h>
+
+#include <optional>
 
 /** The panel's tiered pictures, each drawn at three sizes; loadPicture picks the embedded file of
     a tier and decodes it through the framework's image cache. Message thread only.
@@ -32,8 +35,10 @@ enum class Picture
 /** The picture of one tier, or a null image if it does not decode. */
 juce::Image loadPicture (Picture picture, PanelLayout::ArtworkTier tier);
 
-/** The picture the panel shows before its first layout (744 x 1360). */
-juce::Image loadInitialBackground();
+/** The size of the picture the panel takes before its first layout (744 x 1360), read from the
+    embedded file's header without decoding it; empty if the header does not read.
+*/
+std::optional<PictureSize> initialBackgroundSize();
 
 /** Large-tier frame sizes of the multi-frame pictures. */
 inline const juce::Point<int> monitorFrame{56, 32};

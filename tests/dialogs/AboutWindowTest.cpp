@@ -57,3 +57,17 @@ TEST (AboutWindow, TheOkAreaEndsTheDialogsModalStateWithZero)
     AboutWindow loose ("x");
     loose.buttonClicked (loose.okHotspot.get());
 }
+
+TEST (AboutWindow, ThePictureIsDecodedWhenFirstPaintedAndThenDrawn)
+{
+    AboutWindow about ("Talvo z3 Control v1.1.0");
+    EXPECT_TRUE (about.backgroundImage.isNull()) << "built, not yet painted";
+    EXPECT_EQ (about.getLocalBounds(), juce::Rectangle<int> (514, 212));
+
+    const auto snapshot = about.createComponentSnapshot (about.getLocalBounds());
+    ASSERT_EQ (about.backgroundImage.getBounds(), about.getLocalBounds());
+
+    // Away from the text and the outline the window shows the picture itself.
+    for (const auto point : {juce::Point<int> (20, 20), juce::Point<int> (400, 100), juce::Point<int> (60, 200)})
+        EXPECT_EQ (snapshot.getPixelAt (point.x, point.y), about.backgroundImage.getPixelAt (point.x, point.y));
+}
