@@ -130,9 +130,7 @@ TEST (PanelTimers, FrameworkTimersFollowTheSameScript)
 }
 
 //==============================================================================
-class PanelOnVirtualTimers : public VirtualPanelFixture
-{
-};
+using PanelOnVirtualTimers = VirtualPanelFixture;
 
 TEST_F (PanelOnVirtualTimers, AMuteAllClickSendsTheOutputsAfter1MsAndTheSourcesAfter100Ms)
 {

@@ -1,4 +1,5 @@
 #include "mixer/SafeXmlFile.h"
+#include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -10,30 +11,24 @@ using SafeXmlFile::Problem;
 
 namespace
 {
-    juce::File scratchFolder()
-    {
-        auto folder = juce::File::getSpecialLocation (juce::File::tempDirectory)
-                          .getChildFile ("safe-xml-" + juce::String (static_cast<int> (::getpid())));
-        folder.createDirectory();
-        return folder;
-    }
-
     juce::String nested (int depth, const juce::String& attributes = {})
     {
         return juce::String::repeatedString ("<e" + attributes + ">", depth) + juce::String::repeatedString ("</e>", depth);
     }
 
-    Problem parseProblem (const juce::String& text, int maxDepth = 64)
+    Problem parseProblem (const juce::String& text, int maxDepth = 64, int maxElements = SafeXmlFile::Limits().maxElements)
     {
         SafeXmlFile::Limits limits;
         limits.maxDepth = maxDepth;
+        limits.maxElements = maxElements;
         return SafeXmlFile::parse (text.toRawUTF8(), text.getNumBytesAsUTF8(), limits).problem;
     }
 }
 
 TEST (SafeXmlFile, ReadsOnlySmallRegularFilesAndNeverBlocks)
 {
-    const auto folder = scratchFolder();
+    const ScratchFolder scratch;
+    const auto& folder = scratch.folder;
     const auto regular = folder.getChildFile ("a.xml");
     ASSERT_TRUE (regular.replaceWithText ("<ROOT/>"));
 
@@ -67,8 +62,6 @@ TEST (SafeXmlFile, ReadsOnlySmallRegularFilesAndNeverBlocks)
     EXPECT_EQ (result.problem, Problem::tooLarge);
     small.maxBytes = 7;
     EXPECT_TRUE (SafeXmlFile::read (regular, small).ok());
-
-    folder.deleteRecursively();
 }
 
 TEST (SafeXmlFile, MeasuresNestingBeforeTheParserRecurses)
@@ -95,12 +88,7 @@ TEST (SafeXmlFile, MeasuresNestingBeforeTheParserRecurses)
     // Tens of thousands of distinct keys take the framework's key lookups minutes; the count
     // includes the root and stops at the first element too many.
     const auto siblings = [] (int n) { return "<r>" + juce::String::repeatedString ("<a/>", n) + "</r>"; };
-    SafeXmlFile::Limits fewElements;
-    fewElements.maxElements = 1024;
-    const auto elementsProblem = [&fewElements] (const juce::String& text)
-    {
-        return SafeXmlFile::parse (text.toRawUTF8(), text.getNumBytesAsUTF8(), fewElements).problem;
-    };
+    const auto elementsProblem = [] (const juce::String& text) { return parseProblem (text, 64, 1024); };
     EXPECT_EQ (elementsProblem (siblings (1023)), Problem::none);
     EXPECT_EQ (elementsProblem (siblings (1024)), Problem::tooLarge);
     EXPECT_EQ (elementsProblem ("<r><a><a/></a>" + juce::String::repeatedString ("<a></a>", 1022) + "</r>"), Problem::tooLarge);

@@ -25,6 +25,18 @@ namespace
         return text.toString();
     }
 
+    /** A reader that meets what a user without read permission meets (tests run as root). */
+    auto cannotOpen (const char* detail)
+    {
+        return [detail] (const juce::File&)
+        {
+            SafeXmlFile::Result r;
+            r.problem = SafeXmlFile::Problem::cannotOpen;
+            r.detail = detail;
+            return r;
+        };
+    }
+
     bool isSymbolicLink (const juce::File& f)
     {
         struct stat info {};
@@ -64,14 +76,7 @@ TEST_F (SettingsFileDamage, AFileThatCannotBeReadIsMovedAsideAndNeverSavedOver)
     const juce::String saved ("<PROPERTIES><VALUE name=\"vol00\" val=\"-6\"/><VALUE name=\"Snapshot0\" val=\"Band\"/></PROPERTIES>");
     ASSERT_TRUE (settingsPath().replaceWithText (saved));
 
-    // What a user without read permission meets (tests run as root, who may read anything).
-    const auto check = SettingsFile::checkBeforeLoading (settingsPath(), [] (const juce::File&)
-                                                         {
-                                                             SafeXmlFile::Result r;
-                                                             r.problem = SafeXmlFile::Problem::cannotOpen;
-                                                             r.detail = "Permission denied";
-                                                             return r;
-                                                         });
+    const auto check = SettingsFile::checkBeforeLoading (settingsPath(), cannotOpen ("Permission denied"));
     EXPECT_EQ (check.keptAs, backup (1));
     EXPECT_FALSE (check.storeUnusable);
     EXPECT_TRUE (check.message (settingsPath()).contains ("Permission denied"));
@@ -81,19 +86,14 @@ TEST_F (SettingsFileDamage, AFileThatCannotBeReadIsMovedAsideAndNeverSavedOver)
     saveAfterRestore();
     panel = nullptr;
 
-    EXPECT_EQ (backup (1).loadFileAsString(), saved);
+    EXPECT_EQ (backup (1).loadFileAsString(), saved);   // never saved over
     const auto written = SettingsFile::readChecked (settingsPath());
     ASSERT_TRUE (written.ok());
     EXPECT_NE (written.xml->getChildByAttribute ("name", "vol12"), nullptr);
 
     // Where it cannot even be moved, the session neither reads nor saves a settings file.
     const juce::File unmovable ("/proc/self/status");
-    const auto stuck = SettingsFile::checkBeforeLoading (unmovable, [] (const juce::File&)
-                                                         {
-                                                             SafeXmlFile::Result r;
-                                                             r.problem = SafeXmlFile::Problem::cannotOpen;
-                                                             return r;
-                                                         });
+    const auto stuck = SettingsFile::checkBeforeLoading (unmovable, cannotOpen (""));
     EXPECT_TRUE (stuck.storeUnusable);
     EXPECT_TRUE (stuck.message (unmovable).contains ("no settings are read or saved"));
 }

@@ -12,7 +12,7 @@ namespace
     /** Slot file with the stored levels, HP1 at -30/-30, Out 1/2 at -6/-6, all outputs muted,
         phase 1 on, target 1 only; minus the keys dropped, plus the keys set.
     */
-    void writeSlot (int slot, juce::StringArray drop = {}, juce::StringPairArray set = {})
+    void writeSlot (int slot, juce::StringArray drop = {}, std::initializer_list<std::pair<const char*, const char*>> set = {})
     {
         TalvoSnapShotParameter r;
         for (int i = 0; i < 16; ++i)
@@ -28,7 +28,8 @@ namespace
         auto p = SnapshotFile::keyValues (r);
         for (auto& key : drop)
             p.remove (juce::StringRef (key));
-        p.addArray (set);
+        for (auto [key, value] : set)
+            p.set (key, value);
         const auto file = SnapshotFile::fileForSlot (slot);
         file.getParentDirectory().createDirectory();
         ASSERT_TRUE (SnapshotFile::toXml (p)->writeTo (file));
@@ -110,27 +111,19 @@ TEST_F (SnapshotRecall, AValidFileGoesToTheMixerTheControlsAndTheInterface)
 
 TEST_F (SnapshotRecall, StoredOutputsTargetsAndMissingKeys)
 {
-    const auto set = [] (std::initializer_list<std::pair<const char*, const char*>> values)
-    {
-        juce::StringPairArray p;
-        for (auto [key, value] : values)
-            p.set (key, value);
-        return p;
-    };
-
-    writeSlot (0, {}, set ({ { "Target1", "0" }, { "volOut2", "0" }, { "volOut3", "-45" } }));
+    writeSlot (0, {}, { { "Target1", "0" }, { "volOut2", "0" }, { "volOut3", "-45" } });
     recall (0);
     EXPECT_EQ (panel->m_selectedTargets, juce::Array<int> { 0 });
     EXPECT_EQ (panel->m_vSliders2[0]->getValue(), 0.0);
     EXPECT_EQ (panel->m_hSliders2[0]->getValue(), -0.5);
 
     // Out 1 missing: -90 dB before the fader conversion, so the balance goes fully right.
-    writeSlot (1, { "volOut2" }, set ({ { "volOut3", "0" } }));
+    writeSlot (1, { "volOut2" }, { { "volOut3", "0" } });
     recall (1);
     EXPECT_EQ (panel->m_hSliders2[0]->getValue(), 1.0);
     EXPECT_EQ (sentBytes()[18], outputLevelBytes (2, -90.0, false));
 
-    writeSlot (1, {}, set ({ { "vol00", "nan" }, { "vol01", "1e308" }, { "volOut2", "-inf" }, { "volOut3", "inf" } }));
+    writeSlot (1, {}, { { "vol00", "nan" }, { "vol01", "1e308" }, { "volOut2", "-inf" }, { "volOut3", "inf" } });
     recall (1);
     for (const auto& m : sentBytes())
         for (size_t i = 1; i + 1 < m.size(); ++i)

@@ -69,15 +69,11 @@ TEST_F (PanelListeners, AStripMuteTurnsMuteAllOffWithoutItsActionOtherButtonsLea
 TEST_F (PanelListeners, MovingAnyFaderOrPanClearsTheRecalledSnapshotButtonsSilentValuesDoNot)
 {
     juce::Array<juce::Slider*> sliders;
-    for (auto* s : panel->m_vSliders1)
-        sliders.add (s);
-    for (auto* s : panel->m_vSliders2)
-        if (s != nullptr)
-            sliders.add (s);
-    for (auto* s : panel->m_hSliders1)
-        sliders.add (s);
-    for (auto* s : panel->m_hSliders2)
-        sliders.add (s);
+    const auto addAll = [&sliders] (auto& group) { for (auto* s : group) if (s != nullptr) sliders.add (s); };
+    addAll (panel->m_vSliders1);
+    addAll (panel->m_vSliders2);   // Out 1/2, then empty entries
+    addAll (panel->m_hSliders1);
+    addAll (panel->m_hSliders2);
     ASSERT_EQ (sliders.size(), 9);
 
     for (auto* slider : sliders)

@@ -98,21 +98,21 @@ namespace
 
 TEST (SingleInstanceChannel, NeverUsesAFolderOthersCanEnter)
 {
-    const FallbackTmp fallbackTmp ("tmp");
-    const auto& runtime = fallbackTmp.runtime;
-    const auto& tmp = fallbackTmp.folder;
-    ASSERT_TRUE (fallbackTmp.created);
+    const FallbackTmp tmp ("tmp");
+    ASSERT_TRUE (tmp.created);
 
     // A public runtime folder is passed over for a private one of our own.
-    ASSERT_EQ (::chmod (runtime.getFullPathName().toRawUTF8(), 0777), 0);
+    ASSERT_EQ (::chmod (tmp.runtime.getFullPathName().toRawUTF8(), 0777), 0);
     const auto fallback = SingleInstanceChannel::socketFile().getParentDirectory();
-    EXPECT_NE (fallback, runtime);
-    EXPECT_TRUE (fallback.isAChildOf (tmp));
+    EXPECT_NE (fallback, tmp.runtime);
+    EXPECT_TRUE (fallback.isAChildOf (tmp.folder));
 
-    // If someone else could enter that one too, neither side trusts it.
+    // If someone else could enter that one too, neither side trusts it, and the launch says why.
     ASSERT_EQ (::chmod (fallback.getFullPathName().toRawUTF8(), 0755), 0);
     EXPECT_EQ (SingleInstanceChannel::listen ([] (const juce::String&) {}), nullptr);
-    EXPECT_FALSE (SingleInstanceChannel::handOverToRunningInstance ("/shutdown"));
+    const auto result = SingleInstanceChannel::handOverToRunningInstance ("/shutdown");
+    EXPECT_EQ (result.outcome, SingleInstanceChannel::HandOverResult::Outcome::folderRefused);
+    EXPECT_TRUE (result.reason.contains ("other users may enter it")) << result.reason;
 }
 
 namespace
@@ -210,27 +210,18 @@ TEST (SingleInstanceChannel, ASecondLaunchGivesUpInTimeAndSaysWhy)
 
 TEST (SingleInstanceChannel, ARefusedFolderIsReportedNotMistakenForNoPanel)
 {
-    const FallbackTmp fallbackTmp ("tmp-refused");
-    const auto& runtime = fallbackTmp.runtime;
-    const auto& tmp = fallbackTmp.folder;
-    ASSERT_TRUE (fallbackTmp.created);
-    ASSERT_EQ (::chmod (runtime.getFullPathName().toRawUTF8(), 0755), 0);
+    const FallbackTmp tmp ("tmp-refused");
+    ASSERT_TRUE (tmp.created);
+    ASSERT_EQ (::chmod (tmp.runtime.getFullPathName().toRawUTF8(), 0755), 0);
 
-    const auto fallback = tmp.getChildFile ("talvo-z3-control-" + juce::String (static_cast<int> (::getuid())));
-    const auto elsewhere = tmp.getChildFile ("elsewhere");
+    const auto fallback = tmp.folder.getChildFile ("talvo-z3-control-" + juce::String (static_cast<int> (::getuid())));
+    const auto elsewhere = tmp.folder.getChildFile ("elsewhere");
     ASSERT_TRUE (elsewhere.createDirectory());
     ::chmod (elsewhere.getFullPathName().toRawUTF8(), 0700);
 
-    // Open to others, a symbolic link, a plain file: each is named as the reason.
-    ::mkdir (fallback.getFullPathName().toRawUTF8(), 0755);
-    ::chmod (fallback.getFullPathName().toRawUTF8(), 0755);
-    auto result = SingleInstanceChannel::handOverToRunningInstance ("/shutdown");
-    EXPECT_EQ (result.outcome, Outcome::folderRefused);
-    EXPECT_TRUE (result.reason.contains ("other users may enter it")) << result.reason;
-
-    ::rmdir (fallback.getFullPathName().toRawUTF8());
+    // A symbolic link, a plain file: each is named as the reason (open to others: above).
     ASSERT_EQ (::symlink (elsewhere.getFullPathName().toRawUTF8(), fallback.getFullPathName().toRawUTF8()), 0);
-    result = SingleInstanceChannel::handOverToRunningInstance ("/shutdown");
+    auto result = SingleInstanceChannel::handOverToRunningInstance ("/shutdown");
     EXPECT_EQ (result.outcome, Outcome::folderRefused);
     EXPECT_TRUE (result.reason.contains ("symbolic link")) << result.reason;
 

@@ -1,24 +1,7 @@
 #include "platform/linux/AlsaCardDevices.h"
+#include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
-
-namespace
-{
-    struct TempFolder
-    {
-        TempFolder() { folder.createDirectory(); }
-        ~TempFolder() { folder.deleteRecursively(); }
-
-        void write (const juce::String& path, const juce::String& text) const
-        {
-            const auto file = folder.getChildFile (path);
-            file.getParentDirectory().createDirectory();
-            file.replaceWithText (text);
-        }
-
-        juce::File folder = juce::File::createTempFile ("card");
-    };
-}
 
 TEST (AlsaCardDevices, TheRunningStreamGivesTheRateAndOddParametersGiveNone)
 {
@@ -30,17 +13,22 @@ TEST (AlsaCardDevices, TheRunningStreamGivesTheRateAndOddParametersGiveNone)
     EXPECT_FALSE (rateFromHwParams ("rate: -48000\n"));
     EXPECT_FALSE (rateFromHwParams (""));
 
-    TempFolder card;
+    const ScratchFolder card;
+    const auto write = [&card] (const juce::String& path, const juce::String& text)
+    {
+        (card / path).getParentDirectory().createDirectory();
+        ASSERT_TRUE ((card / path).replaceWithText (text));
+    };
     EXPECT_FALSE (AlsaCardDevices::runningRate (card.folder));
-    card.write ("pcm0p/sub0/hw_params", "closed\n");
-    card.write ("pcm0c/sub0/hw_params", "rate: 44100 (44100/1)\n");
+    write ("pcm0p/sub0/hw_params", "closed\n");
+    write ("pcm0c/sub0/hw_params", "rate: 44100 (44100/1)\n");
     EXPECT_EQ (AlsaCardDevices::runningRate (card.folder), 44100.0);   // only capture runs
 
-    card.write ("pcm0p/sub0/hw_params", "rate: 88200 (88200/1)\n");
+    write ("pcm0p/sub0/hw_params", "rate: 88200 (88200/1)\n");
     EXPECT_EQ (AlsaCardDevices::runningRate (card.folder), 88200.0);   // playback first
 
     // A file far larger than any parameters is read only in part, and still understood.
-    card.write ("pcm0p/sub0/hw_params", "rate: 32000 (32000/1)\n" + juce::String::repeatedString ("x", 1 << 20));
+    write ("pcm0p/sub0/hw_params", "rate: 32000 (32000/1)\n" + juce::String::repeatedString ("x", 1 << 20));
     EXPECT_EQ (AlsaCardDevices::runningRate (card.folder), 32000.0);
 }
 

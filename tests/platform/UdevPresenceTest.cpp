@@ -46,8 +46,7 @@ TEST (UdevPresence, TheInterfaceArrivesAndLeavesThroughUdev)
 TEST (UdevPresenceInTestbed, DISABLED_WholeRoad)
 {
     if (! ChildTestRun::isChild (testbedMarker))
-        GTEST_SKIP() << "runs only under umockdev, started by UdevPresence.TheInterfaceArrivesAndLeavesThroughUdev";
-
+        GTEST_SKIP() << "runs only under umockdev, started by its UdevPresence test";
     ASSERT_TRUE (MockUdevBed::isActive());
     MockUdevBed bed;   // before anything opens udev
 
@@ -117,12 +116,10 @@ TEST (UdevPresence, TheRawHandleIsOpenedThroughLibusb)
     runInTestbed ("UdevPresenceInTestbed.DISABLED_RawHandle");
 }
 
-// Runs only in the child that the test above starts under the preload library.
 TEST (UdevPresenceInTestbed, DISABLED_RawHandle)
 {
     if (! ChildTestRun::isChild (testbedMarker))
-        GTEST_SKIP() << "runs only under umockdev, started by UdevPresence.TheRawHandleIsOpenedThroughLibusb";
-
+        GTEST_SKIP() << "runs only under umockdev, started by its UdevPresence test";
     ASSERT_TRUE (MockUdevBed::isActive());
     MockUdevBed bed;
 
