@@ -1,5 +1,5 @@
-#include "panel/PanelArtwork.h"
 #include "panel/PanelLayout.h"
+#include "panel/PanelArtwork.h"
 #include "resources/OVKBIN.h"
 #include "support/PanelFixture.h"
 
@@ -152,7 +152,7 @@ TEST_F (PanelLayoutOnThePanel, RescalesTheBackgroundOnlyForANewSizeAndKeepsNoPic
     // What is painted is the tier's picture rescaled with high quality to the panel's size.
     auto tierPicture = PanelArtwork::loadPicture (PanelArtwork::Picture::panelBackground, PanelLayout::tierForWidth (371));
     const auto expected = tierPicture.rescaled (371, panel->getHeight(), juce::Graphics::highResamplingQuality);
-    for (const auto point : { juce::Point<int> (0, 0), {185, 400}, {370, panel->getHeight() - 1}, {40, 900} })
+    for (const auto point : {juce::Point<int> (0, 0), {185, 400}, {370, panel->getHeight() - 1}, {40, 900}})
         EXPECT_EQ (panel->m_background.getPixelAt (point.x, point.y), expected.getPixelAt (point.x, point.y));
 
     // The first picture and the other tiers' backgrounds are not held once a tier is shown;
