@@ -281,10 +281,11 @@ public:
     */
     juce::Array<juce::Component*> componentsInRow (PanelLayout::Row row);
 
-    /** Makes m_background the tier's picture at the panel's size; rescales only for a new size or
-        a new tier.
+    /** Makes m_background the tier of the last layout at the panel's size: decodes and rescales
+        only after a new size or tier. Painting calls it, so a size that is never shown (the first
+        layout, before the window's start size) decodes and rescales nothing.
     */
-    void updateBackground (const juce::Image& tierPicture);
+    void updateBackground();
 
     /** Cuts every button group's frames out of its picture of the current tier. */
     void applyButtonPictures();
@@ -294,6 +295,9 @@ public:
 
     /** The tier's background as decoded, which m_background was rescaled from. */
     juce::Image m_tierBackground;
+
+    /** The artwork tier the last layout chose for the background. */
+    PanelLayout::ArtworkTier m_backgroundTier = PanelLayout::ArtworkTier::large;
 
     /** Builds the about box and its dialog window, hidden; nothing opens it. */
     void buildAboutBox();

@@ -84,7 +84,19 @@ void MainComponent::resized()
     const auto tier = PanelLayout::tierForWidth (width);
     m_uiScale = PanelLayout::tierScale (tier);
 
-    updateBackground (PanelArtwork::loadPicture (Picture::panelBackground, tier));
+    // The background is decoded and rescaled when it is next painted; what no longer fits is let
+    // go now, before the cache is trimmed below.
+    if (tier != m_backgroundTier)
+    {
+        m_backgroundTier = tier;
+        m_tierBackground = {};
+        m_background = {};
+    }
+    else if (m_background.getBounds() != getLocalBounds())
+    {
+        m_background = {};
+    }
+
     applyButtonPictures();
 
     const auto s = PanelLayout::layoutScale (width);
@@ -104,7 +116,7 @@ void MainComponent::resized()
     juce::ImageCache::releaseUnusedImages();
 }
 
-void MainComponent::updateBackground (const juce::Image& tierPicture)
+void MainComponent::updateBackground()
 {
     const auto size = getLocalBounds();
 
@@ -116,11 +128,13 @@ void MainComponent::updateBackground (const juce::Image& tierPicture)
 
     // Rescaling with high quality is the costly part of a layout pass: only a new size or a new
     // tier does it.
-    if (tierPicture == m_tierBackground && m_background.isValid() && m_background.getBounds() == size)
+    if (m_background.isValid() && m_background.getBounds() == size)
         return;
 
-    m_tierBackground = tierPicture;
-    juce::Image copy (tierPicture);
+    if (! m_tierBackground.isValid())
+        m_tierBackground = PanelArtwork::loadPicture (Picture::panelBackground, m_backgroundTier);
+
+    juce::Image copy (m_tierBackground);
     m_background = copy.rescaled (size.getWidth(), size.getHeight(), juce::Graphics::highResamplingQuality);
 }
 
@@ -164,6 +178,8 @@ void MainComponent::applyButtonPictures()
 //==============================================================================
 void MainComponent::paint (juce::Graphics& g)
 {
+    updateBackground();
+
     if (m_background.isValid())
         g.drawImageAt (m_background, 0, 0);
 

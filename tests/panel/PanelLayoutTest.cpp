@@ -1,4 +1,5 @@
 #include "panel/PanelLayout.h"
+#include "panel/PanelArtwork.h"
 #include "resources/OVKBIN.h"
 #include "support/PanelFixture.h"
 
@@ -102,6 +103,7 @@ TEST_F (PanelLayoutOnThePanel, PlacesControlsAndCutsPicturesForEachTier)
         layOut (c.width);
 
         EXPECT_EQ (panel->m_uiScale, c.uiScale);
+        panel->updateBackground(); // as painting does
         EXPECT_EQ (panel->m_background.getBounds(), panel->getLocalBounds());
         EXPECT_FLOAT_EQ (panel->m_comboLookAndFeel.scale, (float)c.width / 496.0f);
 
@@ -122,15 +124,30 @@ TEST_F (PanelLayoutOnThePanel, PlacesControlsAndCutsPicturesForEachTier)
 
 TEST_F (PanelLayoutOnThePanel, RescalesTheBackgroundOnlyForANewSizeAndKeepsNoPictureItDoesNotShow)
 {
+    // A size that is laid out but never painted decodes and rescales no background.
+    layOut (744);
+    EXPECT_FALSE (panel->m_background.isValid());
+    EXPECT_FALSE (isCached (OVKBIN::temp_binary_data_70)) << "large background";
+
     layOut (372);
+    panel->updateBackground();
     const auto background = panel->m_background;
+    ASSERT_TRUE (background.isValid());
 
     panel->resized();
+    panel->updateBackground();
     EXPECT_EQ (panel->m_background, background) << "same size, same picture";
 
     layOut (371);
+    panel->updateBackground();
     EXPECT_NE (panel->m_background, background);
     EXPECT_EQ (panel->m_background.getWidth(), 371);
+
+    // What is painted is the tier's picture rescaled with high quality to the panel's size.
+    auto tierPicture = PanelArtwork::loadPicture (PanelArtwork::Picture::panelBackground, PanelLayout::tierForWidth (371));
+    const auto expected = tierPicture.rescaled (371, panel->getHeight(), juce::Graphics::highResamplingQuality);
+    for (const auto point : {juce::Point<int> (0, 0), {185, 400}, {370, panel->getHeight() - 1}, {40, 900}})
+        EXPECT_EQ (panel->m_background.getPixelAt (point.x, point.y), expected.getPixelAt (point.x, point.y));
 
     // The first picture and the other tiers' backgrounds are not held once a tier is shown;
     // the medium background and the shown buttons' pictures are.

@@ -5,6 +5,7 @@
 #include "platform/linux/UdevPresence.h"
 
 #include <cstdio>
+#include <thread>
 
 namespace
 {
@@ -19,6 +20,10 @@ struct SystemServices::Running
     std::shared_ptr<LibusbSession> libusb;
     std::unique_ptr<UdevPresence> presence;
     std::unique_ptr<LogindPower> power;
+
+    // Connecting to the system bus and taking the sleep lock wait on other processes, and nothing
+    // before the window shows needs them: they happen here, off the start path.
+    std::thread powerStarter;
 };
 
 SystemServices::SystemServices() = default;
@@ -54,12 +59,11 @@ void SystemServices::start (PlatformHost& host, int vendorId, int productId)
     }
 
     running->power = std::make_unique<LogindPower> (host.power);
-
-    if (! running->power->start())
-    {
-        sayOnce ("no sleep and wake events: " + running->power->whyUnusable() + ".");
-        running->power = nullptr;
-    }
+    running->powerStarter = std::thread ([power = running->power.get()]
+                                         {
+                                             if (! power->start())
+                                                 sayOnce ("no sleep and wake events: " + power->whyUnusable() + ".");
+                                         });
 }
 
 void SystemServices::stop()
@@ -69,6 +73,9 @@ void SystemServices::stop()
 
     if (running->presence != nullptr)
         running->presence->stop();
+
+    if (running->powerStarter.joinable())
+        running->powerStarter.join();
 
     if (running->power != nullptr)
         running->power->stop();

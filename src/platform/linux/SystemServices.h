@@ -18,7 +18,10 @@ public:
     SystemServices();
     ~SystemServices();
 
-    /** Starts every service that can run here, for the interface with these USB ids. */
+    /** Starts every service that can run here, for the interface with these USB ids. The USB
+        devices already present are reported before it returns; sleep and wake are set up on a
+        thread of their own.
+    */
     void start (PlatformHost&, int vendorId, int productId);
 
     /** Ends the services' threads; what they fed stays in the host. */
