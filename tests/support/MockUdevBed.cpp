@@ -1,5 +1,8 @@
 #include "support/MockUdevBed.h"
 
+#include "support/ChildTestRun.h"
+
+#include <gtest/gtest.h>
 #include <umockdev.h>
 
 #include <cstdlib>
@@ -10,6 +13,19 @@ MockUdevBed::~MockUdevBed()
 {
     if (bed != nullptr)
         g_object_unref (bed);
+}
+
+void MockUdevBed::runTestInChild (const juce::String& filter, const char* marker)
+{
+    const auto wrapper = ChildTestRun::findProgram ("umockdev-wrapper");
+
+    if (wrapper.isEmpty())
+        GTEST_SKIP() << "umockdev is not installed (Debian package umockdev)";
+
+    const auto child = ChildTestRun::run (filter, wrapper, marker);
+    ASSERT_TRUE (child.started);
+    EXPECT_EQ (child.exitCode, 0) << child.output;
+    EXPECT_TRUE (child.output.contains ("[  PASSED  ] 1 test")) << child.output;
 }
 
 bool MockUdevBed::isActive()

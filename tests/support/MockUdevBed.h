@@ -17,6 +17,11 @@ public:
     /** True when the process runs under the preload library, so that udev sees the bed. */
     static bool isActive();
 
+    /** Runs the test named by filter in a child under umockdev's preload library, with the
+        environment variable marker set, and expects it to pass; skips when umockdev is missing.
+    */
+    static void runTestInChild (const juce::String& filter, const char* marker);
+
     struct UsbStrings
     {
         juce::String vendorId = "7a1c", productId = "0025";
