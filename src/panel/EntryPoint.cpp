@@ -3,6 +3,7 @@
 #include "panel/SingleInstanceChannel.h"
 
 #include <X11/Xlib.h>
+#include <malloc.h>
 
 #include <cstdio>
 
@@ -22,6 +23,17 @@ namespace
         return joined.trim();
     }
 
+    /** Decoding and rescaling pictures takes buffers of a megabyte or more that live briefly. The
+        allocator raises its threshold for separate mappings to the size of each one freed, so the
+        later ones come from the heap, whose pages stay with the process after use; a fixed
+        threshold gives every large buffer its own mapping, returned to the system when freed.
+    */
+    void keepLargeBuffersInTheirOwnMappings()
+    {
+        constexpr int largeBufferBytes = 128 * 1024;
+        mallopt (M_MMAP_THRESHOLD, largeBufferBytes);
+    }
+
     /** The framework's window code cannot cope without a display, so we look before it does. */
     bool canOpenDisplay()
     {
@@ -36,6 +48,8 @@ namespace
 
 int main (int argc, char* argv[])
 {
+    keepLargeBuffersInTheirOwnMappings();
+
     const auto commandLine = commandLineOf (argc, argv);
 
     using Outcome = SingleInstanceChannel::HandOverResult::Outcome;

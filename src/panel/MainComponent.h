@@ -9,6 +9,7 @@
 #include "mixer/MixerModel.h"
 #include "mixer/PanelTimers.h"
 #include "mixer/StripSends.h"
+#include "panel/BackgroundRescaler.h"
 #include "panel/PanelLayout.h"
 #include "widgets/OVKLabel.h"
 #include "widgets/PopupMenuLookAndFeel.h"
@@ -283,7 +284,8 @@ public:
 
     /** Makes m_background the tier of the last layout at the panel's size: decodes and rescales
         only after a new size or tier. Painting calls it, so a size that is never shown (the first
-        layout, before the window's start size) decodes and rescales nothing.
+        layout, before the window's start size) decodes and rescales nothing unless a layout in a
+        window not yet on screen had it prepared on a worker.
     */
     void updateBackground();
 
@@ -293,8 +295,8 @@ public:
     /** The artwork tier's scale chosen by the last layout: 1.0, 0.75 or 0.5. */
     float m_uiScale = 1.0f;
 
-    /** The tier's background as decoded, which m_background was rescaled from. */
-    juce::Image m_tierBackground;
+    /** Makes m_background, on a worker while the window is being put on screen. */
+    BackgroundRescaler m_backgroundRescaler;
 
     /** The artwork tier the last layout chose for the background. */
     PanelLayout::ArtworkTier m_backgroundTier = PanelLayout::ArtworkTier::large;

@@ -85,16 +85,14 @@ void MainComponent::resized()
     m_uiScale = PanelLayout::tierScale (tier);
 
     // The background is decoded and rescaled when it is next painted; what no longer fits is let
-    // go now, before the cache is trimmed below.
-    if (tier != m_backgroundTier)
+    // go now. In a window not yet on screen (the start), a worker makes it in the meantime.
+    if (tier != m_backgroundTier || m_background.getBounds() != getLocalBounds())
     {
         m_backgroundTier = tier;
-        m_tierBackground = {};
         m_background = {};
-    }
-    else if (m_background.getBounds() != getLocalBounds())
-    {
-        m_background = {};
+
+        if (getParentComponent() != nullptr && ! isShowing())
+            m_backgroundRescaler.prepare (tier, getLocalBounds());
     }
 
     applyButtonPictures();
@@ -131,11 +129,7 @@ void MainComponent::updateBackground()
     if (m_background.isValid() && m_background.getBounds() == size)
         return;
 
-    if (! m_tierBackground.isValid())
-        m_tierBackground = PanelArtwork::loadPicture (Picture::panelBackground, m_backgroundTier);
-
-    juce::Image copy (m_tierBackground);
-    m_background = copy.rescaled (size.getWidth(), size.getHeight(), juce::Graphics::highResamplingQuality);
+    m_background = m_backgroundRescaler.make (m_backgroundTier, size);
 }
 
 void MainComponent::applyButtonPictures()

@@ -37,15 +37,22 @@ namespace
 
 #undef TALVO_EMBEDDED
 
-    juce::Image decode (EmbeddedFile file)
+    EmbeddedFile fileOf (Picture picture, PanelLayout::ArtworkTier tier)
     {
-        return juce::ImageCache::getFromMemory (file.data, file.size);
+        return tieredFiles[(int)picture][(int)tier];
     }
 } // namespace
 
 juce::Image loadPicture (Picture picture, PanelLayout::ArtworkTier tier)
 {
-    return decode (tieredFiles[(int)picture][(int)tier]);
+    const auto file = fileOf (picture, tier);
+    return juce::ImageCache::getFromMemory (file.data, file.size);
+}
+
+juce::Image decodePicture (Picture picture, PanelLayout::ArtworkTier tier)
+{
+    const auto file = fileOf (picture, tier);
+    return juce::ImageFileFormat::loadFrom (file.data, (std::size_t)file.size);
 }
 
 std::optional<PictureSize> initialBackgroundSize()

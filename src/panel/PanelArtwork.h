@@ -8,7 +8,7 @@
 #include <optional>
 
 /** The panel's tiered pictures, each drawn at three sizes; loadPicture picks the embedded file of
-    a tier and decodes it through the framework's image cache. Message thread only.
+    a tier and decodes it through the framework's image cache (message thread only).
 */
 namespace PanelArtwork
 {
@@ -34,6 +34,11 @@ enum class Picture
 
 /** The picture of one tier, or a null image if it does not decode. */
 juce::Image loadPicture (Picture picture, PanelLayout::ArtworkTier tier);
+
+/** The same picture decoded for one use only, bypassing the image cache (which would hold it for
+    seconds after its last use). Safe on any thread.
+*/
+juce::Image decodePicture (Picture picture, PanelLayout::ArtworkTier tier);
 
 /** The size of the picture the panel takes before its first layout (744 x 1360), read from the
     embedded file's header without decoding it; empty if the header does not read.

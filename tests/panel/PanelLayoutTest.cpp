@@ -1,5 +1,6 @@
-#include "panel/PanelLayout.h"
+#include "panel/BackgroundRescaler.h"
 #include "panel/PanelArtwork.h"
+#include "panel/PanelLayout.h"
 #include "resources/OVKBIN.h"
 #include "support/PanelFixture.h"
 
@@ -143,20 +144,20 @@ TEST_F (PanelLayoutOnThePanel, RescalesTheBackgroundOnlyForANewSizeAndKeepsNoPic
     EXPECT_NE (panel->m_background, background);
     EXPECT_EQ (panel->m_background.getWidth(), 371);
 
+    // No background picture, the first one included, is held once its tier is shown: only the
+    // rescaled one is. The shown buttons' pictures are held.
+    EXPECT_FALSE (isCached (OVKBIN::temp_binary_data_71));
+    EXPECT_FALSE (isCached (OVKBIN::temp_binary_data_70));
+    EXPECT_FALSE (isCached (OVKBIN::temp_binary_data_46));
+    EXPECT_FALSE (isCached (OVKBIN::temp_binary_data_23)) << "medium background";
+    EXPECT_FALSE (isCached (OVKBIN::temp_binary_data_54)) << "spare routing picture";
+    EXPECT_TRUE (isCached (OVKBIN::temp_binary_data_11)) << "medium mute picture";
+
     // What is painted is the tier's picture rescaled with high quality to the panel's size.
     auto tierPicture = PanelArtwork::loadPicture (PanelArtwork::Picture::panelBackground, PanelLayout::tierForWidth (371));
     const auto expected = tierPicture.rescaled (371, panel->getHeight(), juce::Graphics::highResamplingQuality);
     for (const auto point : {juce::Point<int> (0, 0), {185, 400}, {370, panel->getHeight() - 1}, {40, 900}})
         EXPECT_EQ (panel->m_background.getPixelAt (point.x, point.y), expected.getPixelAt (point.x, point.y));
-
-    // The first picture and the other tiers' backgrounds are not held once a tier is shown;
-    // the medium background and the shown buttons' pictures are.
-    EXPECT_FALSE (isCached (OVKBIN::temp_binary_data_71));
-    EXPECT_FALSE (isCached (OVKBIN::temp_binary_data_70));
-    EXPECT_FALSE (isCached (OVKBIN::temp_binary_data_46));
-    EXPECT_FALSE (isCached (OVKBIN::temp_binary_data_54)) << "spare routing picture";
-    EXPECT_TRUE (isCached (OVKBIN::temp_binary_data_23));
-    EXPECT_TRUE (isCached (OVKBIN::temp_binary_data_11)) << "medium mute picture";
 }
 
 TEST_F (PanelLayoutOnThePanel, PaintsTheNoticeAsABlackRoundedBoxOverTheBackground)
@@ -192,4 +193,50 @@ TEST_F (PanelLayoutOnThePanel, PaintsTheNoticeAsABlackRoundedBoxOverTheBackgroun
     juce::Graphics g (picture);
     panel->paint (g);
     EXPECT_EQ (picture.getPixelAt (248, 660), panel->m_background.getPixelAt (248, 660));
+}
+
+TEST_F (PanelLayoutOnThePanel, APanelInAWindowNotYetOnScreenHasItsBackgroundMadeAheadOfItsFirstPaint)
+{
+    // Alone, as during its construction: nothing is prepared for a size that may never show.
+    layOut (372);
+    EXPECT_FALSE (panel->m_backgroundRescaler.isPreparing());
+
+    juce::Component window;
+    window.addAndMakeVisible (*panel);
+    layOut (300);
+    EXPECT_TRUE (panel->m_backgroundRescaler.isPreparing());
+
+    panel->updateBackground();
+    EXPECT_FALSE (panel->m_backgroundRescaler.isPreparing()) << "collected by the paint";
+
+    const auto expected = BackgroundRescaler::rescale (ArtworkTier::medium, panel->getLocalBounds());
+    ASSERT_EQ (panel->m_background.getBounds(), expected.getBounds());
+    for (const auto point : {juce::Point<int> (0, 0), {150, 400}, {299, panel->getHeight() - 1}})
+        EXPECT_EQ (panel->m_background.getPixelAt (point.x, point.y), expected.getPixelAt (point.x, point.y));
+
+    window.removeChildComponent (panel.get());
+}
+
+TEST (BackgroundRescaler, AStalePreparationIsNeverPainted)
+{
+    BackgroundRescaler rescaler;
+    const juce::Rectangle<int> small (0, 0, 250, 686), medium (0, 0, 300, 823);
+
+    rescaler.prepare (ArtworkTier::small, small);
+    rescaler.prepare (ArtworkTier::small, small); // the job under way is kept
+    EXPECT_TRUE (rescaler.isPreparing());
+
+    // Another size or tier than prepared: made on the spot, the stale job dropped.
+    EXPECT_EQ (rescaler.make (ArtworkTier::medium, medium).getBounds(), medium);
+    EXPECT_FALSE (rescaler.isPreparing());
+
+    rescaler.prepare (ArtworkTier::small, small);
+    const auto fromTheOtherTier = rescaler.make (ArtworkTier::medium, small);
+    EXPECT_EQ (fromTheOtherTier.getPixelAt (125, 300), BackgroundRescaler::rescale (ArtworkTier::medium, small).getPixelAt (125, 300));
+
+    EXPECT_FALSE (rescaler.make (ArtworkTier::large, {}).isValid());
+    rescaler.prepare (ArtworkTier::large, {});
+    EXPECT_FALSE (rescaler.isPreparing()) << "nothing to make for an empty panel";
+
+    rescaler.prepare (ArtworkTier::large, {0, 0, 496, 1360}); // left running: the destructor waits
 }
