@@ -43,7 +43,16 @@ juce::Image BackgroundRescaler::rescale (PanelLayout::ArtworkTier tier, juce::Re
     if (! picture.isValid())
         return {};
 
-    return picture.rescaled (size.getWidth(), size.getHeight(), juce::Graphics::highResamplingQuality);
+    // What Image::rescaled does, drawn into a picture without an alpha channel: the artwork is
+    // opaque, so this takes three quarters of the memory and is copied to the screen unblended.
+    // The resampler leaves the last column slightly translucent; it is shown on black.
+    juce::Image background (juce::Image::RGB, size.getWidth(), size.getHeight(), true);
+    juce::Graphics g (background);
+    g.setImageResamplingQuality (juce::Graphics::highResamplingQuality);
+    g.drawImageTransformed (picture,
+                            juce::AffineTransform::scale ((float)size.getWidth() / (float)picture.getWidth(),
+                                                          (float)size.getHeight() / (float)picture.getHeight()));
+    return background;
 }
 
 void BackgroundRescaler::finishJob()

@@ -10,7 +10,7 @@
     the panel's size. The costly part of a first paint, so the work can start on a worker thread
     while the window is still being put on screen; the paint collects the result, or makes it
     there and then if nothing matching was prepared. The decoded tier picture is never kept: it is
-    four times the size of what is shown from it.
+    twice the size of what is shown from it.
 
     Message thread only; the worker touches nothing but its own job.
 */

@@ -295,6 +295,9 @@ public:
     /** The artwork tier's scale chosen by the last layout: 1.0, 0.75 or 0.5. */
     float m_uiScale = 1.0f;
 
+    /** The last layout left the button pictures of its tier for later. */
+    bool m_buttonPicturesPending = false;
+
     /** Makes m_background, on a worker while the window is being put on screen. */
     BackgroundRescaler m_backgroundRescaler;
 

@@ -95,7 +95,12 @@ void MainComponent::resized()
             m_backgroundRescaler.prepare (tier, getLocalBounds());
     }
 
-    applyButtonPictures();
+    // A panel in no window yet (its constructor's layout, at a size never shown) takes its
+    // button pictures when it is next laid out in one, or painted.
+    m_buttonPicturesPending = getParentComponent() == nullptr && ! isOnDesktop();
+
+    if (! m_buttonPicturesPending)
+        applyButtonPictures();
 
     const auto s = PanelLayout::layoutScale (width);
     m_comboLookAndFeel.scale = s;
@@ -172,6 +177,12 @@ void MainComponent::applyButtonPictures()
 //==============================================================================
 void MainComponent::paint (juce::Graphics& g)
 {
+    if (m_buttonPicturesPending)
+    {
+        m_buttonPicturesPending = false;
+        applyButtonPictures();
+    }
+
     updateBackground();
 
     if (m_background.isValid())

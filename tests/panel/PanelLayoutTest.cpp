@@ -20,6 +20,17 @@ int heightForWidth (int width)
 {
     return width * PanelLayout::designHeight / PanelLayout::designWidth;
 }
+
+/** The framework's own rescale of a tier's background, as it shows on a black ground. */
+juce::Image rescaledOnBlack (ArtworkTier tier, juce::Rectangle<int> size)
+{
+    const auto rescaled = PanelArtwork::decodePicture (PanelArtwork::Picture::panelBackground, tier)
+                              .rescaled (size.getWidth(), size.getHeight(), juce::Graphics::highResamplingQuality);
+    juce::Image onBlack (juce::Image::RGB, size.getWidth(), size.getHeight(), true);
+    juce::Graphics g (onBlack);
+    g.drawImageAt (rescaled, 0, 0);
+    return onBlack;
+}
 } // namespace
 
 TEST (PanelLayout, TierAndRectanglesAtTheEdgeWidths)
@@ -70,10 +81,16 @@ TEST (PanelLayout, EveryControlStaysOnThePanelAndRowsKeepTheirOrderAtEveryWidth)
 }
 
 //==============================================================================
+/** The panel in a window that is not on screen, as the application builds it. */
 class PanelLayoutOnThePanel : public PanelFixture
 {
 protected:
+    PanelLayoutOnThePanel() { window.addAndMakeVisible (*panel); }
+    ~PanelLayoutOnThePanel() override { window.removeAllChildren(); }
+
     void layOut (int width) { panel->setSize (width, heightForWidth (width)); }
+
+    juce::Component window;
 
     static bool isCached (const char* embeddedData)
     {
@@ -154,8 +171,7 @@ TEST_F (PanelLayoutOnThePanel, RescalesTheBackgroundOnlyForANewSizeAndKeepsNoPic
     EXPECT_TRUE (isCached (OVKBIN::temp_binary_data_11)) << "medium mute picture";
 
     // What is painted is the tier's picture rescaled with high quality to the panel's size.
-    auto tierPicture = PanelArtwork::loadPicture (PanelArtwork::Picture::panelBackground, PanelLayout::tierForWidth (371));
-    const auto expected = tierPicture.rescaled (371, panel->getHeight(), juce::Graphics::highResamplingQuality);
+    const auto expected = rescaledOnBlack (PanelLayout::tierForWidth (371), panel->getLocalBounds());
     for (const auto point : {juce::Point<int> (0, 0), {185, 400}, {370, panel->getHeight() - 1}, {40, 900}})
         EXPECT_EQ (panel->m_background.getPixelAt (point.x, point.y), expected.getPixelAt (point.x, point.y));
 }
@@ -197,11 +213,18 @@ TEST_F (PanelLayoutOnThePanel, PaintsTheNoticeAsABlackRoundedBoxOverTheBackgroun
 
 TEST_F (PanelLayoutOnThePanel, APanelInAWindowNotYetOnScreenHasItsBackgroundMadeAheadOfItsFirstPaint)
 {
-    // Alone, as during its construction: nothing is prepared for a size that may never show.
+    // Alone, as during its construction: nothing is decoded for a size that may never show,
+    // until the panel is painted at it.
+    window.removeChildComponent (panel.get());
     layOut (372);
     EXPECT_FALSE (panel->m_backgroundRescaler.isPreparing());
+    EXPECT_FALSE (isCached (OVKBIN::temp_binary_data_11)) << "medium mute picture";
 
-    juce::Component window;
+    juce::Image picture (juce::Image::RGB, 372, heightForWidth (372), true);
+    juce::Graphics g (picture);
+    panel->paint (g);
+    EXPECT_EQ (panel->m_midiButton.getNormalImage().getWidth(), 36);
+
     window.addAndMakeVisible (*panel);
     layOut (300);
     EXPECT_TRUE (panel->m_backgroundRescaler.isPreparing());
@@ -213,8 +236,6 @@ TEST_F (PanelLayoutOnThePanel, APanelInAWindowNotYetOnScreenHasItsBackgroundMade
     ASSERT_EQ (panel->m_background.getBounds(), expected.getBounds());
     for (const auto point : {juce::Point<int> (0, 0), {150, 400}, {299, panel->getHeight() - 1}})
         EXPECT_EQ (panel->m_background.getPixelAt (point.x, point.y), expected.getPixelAt (point.x, point.y));
-
-    window.removeChildComponent (panel.get());
 }
 
 TEST (BackgroundRescaler, AStalePreparationIsNeverPainted)
@@ -239,4 +260,27 @@ TEST (BackgroundRescaler, AStalePreparationIsNeverPainted)
     EXPECT_FALSE (rescaler.isPreparing()) << "nothing to make for an empty panel";
 
     rescaler.prepare (ArtworkTier::large, {0, 0, 496, 1360}); // left running: the destructor waits
+}
+
+TEST (BackgroundRescaler, MakesWhatTheFrameworksRescaleShowsWithoutAnAlphaChannel)
+{
+    const std::pair<ArtworkTier, juce::Rectangle<int>> cases[] = {
+        {ArtworkTier::large, {0, 0, 471, 1292}}, {ArtworkTier::medium, {0, 0, 297, 816}}, {ArtworkTier::small, {0, 0, 248, 680}}};
+
+    for (const auto& [tier, size] : cases)
+    {
+        SCOPED_TRACE (size.getWidth());
+        const auto made = BackgroundRescaler::rescale (tier, size);
+        const auto expected = rescaledOnBlack (tier, size);
+
+        ASSERT_EQ (made.getBounds(), size);
+        EXPECT_FALSE (made.hasAlphaChannel());
+
+        int differing = 0;
+        for (int y = 0; y < size.getHeight(); ++y)
+            for (int x = 0; x < size.getWidth(); ++x)
+                differing += made.getPixelAt (x, y) != expected.getPixelAt (x, y) ? 1 : 0;
+
+        EXPECT_EQ (differing, 0);
+    }
 }
