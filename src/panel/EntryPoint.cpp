@@ -6,6 +6,7 @@
 #include <malloc.h>
 
 #include <cstdio>
+#include <memory>
 
 namespace
 {
@@ -34,15 +35,12 @@ namespace
         mallopt (M_MMAP_THRESHOLD, largeBufferBytes);
     }
 
+    using DisplayConnection = std::unique_ptr<Display, decltype (&XCloseDisplay)>;
+
     /** The framework's window code cannot cope without a display, so we look before it does. */
-    bool canOpenDisplay()
+    DisplayConnection openDisplay()
     {
-        if (auto* display = XOpenDisplay (nullptr))
-        {
-            XCloseDisplay (display);
-            return true;
-        }
-        return false;
+        return { XOpenDisplay (nullptr), &XCloseDisplay };
     }
 }
 
@@ -66,11 +64,20 @@ int main (int argc, char* argv[])
         return 1;
     }
 
-    // "/shutdown" builds no window, so it needs no display either.
-    if (! CommandLineSwitches::is (commandLine, CommandLineSwitches::shutdown) && ! canOpenDisplay())
+    // "/shutdown" builds no window, so it needs no display either. The connection we look with is
+    // held to the end: when it is a display's only client, closing it makes the X server reset
+    // itself, and the framework's own connection would wait tens of milliseconds for that.
+    DisplayConnection display (nullptr, &XCloseDisplay);
+
+    if (! CommandLineSwitches::is (commandLine, CommandLineSwitches::shutdown))
     {
-        std::fprintf (stderr, "Talvo z3 Control: cannot open a display (is DISPLAY set?); exiting.\n");
-        return 2;
+        display = openDisplay();
+
+        if (display == nullptr)
+        {
+            std::fprintf (stderr, "Talvo z3 Control: cannot open a display (is DISPLAY set?); exiting.\n");
+            return 2;
+        }
     }
 
     juce::JUCEApplicationBase::createInstance = []() -> juce::JUCEApplicationBase* { return new Talvoz3UIApplication(); };
