@@ -1,9 +1,11 @@
 #include "platform/linux/LogindPower.h"
 
+#include "platform/linux/SystemBusLibrary.h"
+
+#include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
-#include <systemd/sd-bus.h>
 #include <unistd.h>
 
 namespace
@@ -11,6 +13,16 @@ namespace
     constexpr const char* logindName = "org.freedesktop.login1";
     constexpr const char* logindPath = "/org/freedesktop/login1";
     constexpr const char* managerInterface = "org.freedesktop.login1.Manager";
+
+    /** The bus sd_bus_open_system() connects to: the one in the environment, else the standard
+        socket. Without either there is none, and no need to load libsystemd to find that out.
+    */
+    bool systemBusMayExist()
+    {
+        return std::getenv ("DBUS_SYSTEM_BUS_ADDRESS") != nullptr || juce::File ("/run/dbus/system_bus_socket").exists();
+    }
+
+    juce::String noBusReason (int status) { return "no system bus (" + juce::String (strerror (-status)) + ")"; }
 
     void* argumentFor (std::uintptr_t sleepNumber) { return reinterpret_cast<void*> (sleepNumber); }
 
@@ -20,30 +32,30 @@ namespace
     }
 
     /** The unique name that owns a well-known one; empty when none does. */
-    juce::String ownerOf (sd_bus* bus, const char* name)
+    juce::String ownerOf (const SystemBusLibrary& library, sd_bus* bus, const char* name)
     {
         sd_bus_error error = SD_BUS_ERROR_NULL;
         sd_bus_message* reply = nullptr;
         juce::String owner;
 
-        if (sd_bus_call_method (bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-                                "GetNameOwner", &error, &reply, "s", name) >= 0)
+        if (library.sd_bus_call_method (bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                                        "GetNameOwner", &error, &reply, "s", name) >= 0)
         {
             const char* unique = nullptr;
 
-            if (sd_bus_message_read (reply, "s", &unique) >= 0 && unique != nullptr)
+            if (library.sd_bus_message_read (reply, "s", &unique) >= 0 && unique != nullptr)
                 owner = unique;
         }
 
-        sd_bus_message_unref (reply);
-        sd_bus_error_free (&error);
+        library.sd_bus_message_unref (reply);
+        library.sd_bus_error_free (&error);
         return owner;
     }
 
-    int inhibitArguments (sd_bus_message* m)
+    int inhibitArguments (const SystemBusLibrary& library, sd_bus_message* m)
     {
-        return sd_bus_message_append (m, "ssss", "sleep", "Talvo z3 Control",
-                                      "Closes the interface's connection before the machine sleeps", "delay");
+        return library.sd_bus_message_append (m, "ssss", "sleep", "Talvo z3 Control",
+                                              "Closes the interface's connection before the machine sleeps", "delay");
     }
 }
 
@@ -52,8 +64,12 @@ LogindPower::LogindPower (PowerEvents& events) : power (events) {}
 LogindPower::~LogindPower()
 {
     stop();
-    sd_bus_slot_unref (signalSlot);
-    sd_bus_flush_close_unref (bus);
+
+    if (library != nullptr)
+    {
+        library->sd_bus_slot_unref (signalSlot);
+        library->sd_bus_flush_close_unref (bus);
+    }
 
     if (wakeFd >= 0)
         ::close (wakeFd);
@@ -63,26 +79,42 @@ LogindPower::~LogindPower()
 
 bool LogindPower::start (const juce::String& busAddress)
 {
+    if (busAddress.isEmpty() && ! systemBusMayExist())
+    {
+        unusableReason = noBusReason (-ENOENT);
+        return false;
+    }
+
+    const auto& loaded = SystemBusLibrary::get();
+
+    if (! loaded.isAvailable())
+    {
+        unusableReason = loaded.whyUnavailable();
+        return false;
+    }
+
+    library = &loaded;
+
     int status = 0;
 
     if (busAddress.isEmpty())
     {
-        status = sd_bus_open_system (&bus);
+        status = library->sd_bus_open_system (&bus);
     }
-    else if ((status = sd_bus_new (&bus)) >= 0)
+    else if ((status = library->sd_bus_new (&bus)) >= 0)
     {
-        sd_bus_set_address (bus, busAddress.toRawUTF8());
-        sd_bus_set_bus_client (bus, 1);
-        status = sd_bus_start (bus);
+        library->sd_bus_set_address (bus, busAddress.toRawUTF8());
+        library->sd_bus_set_bus_client (bus, 1);
+        status = library->sd_bus_start (bus);
     }
 
     if (status < 0)
     {
-        unusableReason = "no system bus (" + juce::String (strerror (-status)) + ")";
+        unusableReason = noBusReason (status);
         return false;
     }
 
-    logindOwner = ownerOf (bus, logindName);
+    logindOwner = ownerOf (*library, bus, logindName);
 
     if (logindOwner.isEmpty())
     {
@@ -94,29 +126,29 @@ bool LogindPower::start (const juce::String& busAddress)
     sd_bus_message* reply = nullptr;
     sd_bus_message* call = nullptr;
 
-    if (sd_bus_message_new_method_call (bus, &call, logindName, logindPath, managerInterface, "Inhibit") >= 0
-        && inhibitArguments (call) >= 0)
-        status = sd_bus_call (bus, call, 0, &error, &reply);
+    if (library->sd_bus_message_new_method_call (bus, &call, logindName, logindPath, managerInterface, "Inhibit") >= 0
+        && inhibitArguments (*library, call) >= 0)
+        status = library->sd_bus_call (bus, call, 0, &error, &reply);
     else
         status = -ENOMEM;
 
     int fd = -1;
 
-    if (status >= 0 && sd_bus_message_read (reply, "h", &fd) >= 0)
+    if (status >= 0 && library->sd_bus_message_read (reply, "h", &fd) >= 0)
         keepLock (fd);
     else
         unusableReason = "systemd-logind gives no sleep delay lock (" + errorText (error, status) + ")";
 
-    sd_bus_message_unref (call);
-    sd_bus_message_unref (reply);
-    sd_bus_error_free (&error);
+    library->sd_bus_message_unref (call);
+    library->sd_bus_message_unref (reply);
+    library->sd_bus_error_free (&error);
 
     if (unusableReason.isNotEmpty())
         return false;
 
-    if (sd_bus_match_signal (bus, &signalSlot, logindName, logindPath, managerInterface, "PrepareForSleep",
-                             [] (sd_bus_message* m, void* self, sd_bus_error* e) { return onPrepareForSleep (m, self, e); },
-                             this) < 0
+    if (library->sd_bus_match_signal (bus, &signalSlot, logindName, logindPath, managerInterface, "PrepareForSleep",
+                                      [] (sd_bus_message* m, void* self, sd_bus_error* e) { return onPrepareForSleep (m, self, e); },
+                                      this) < 0
         || (wakeFd = ::eventfd (0, EFD_CLOEXEC | EFD_NONBLOCK)) < 0)
     {
         unusableReason = "cannot follow systemd-logind's sleep signal";
@@ -146,10 +178,10 @@ void LogindPower::run()
 {
     while (! stopping)
     {
-        while (sd_bus_process (bus, nullptr) > 0)
+        while (library->sd_bus_process (bus, nullptr) > 0)
             ;
 
-        pollfd fds[] = { { sd_bus_get_fd (bus), static_cast<short> (sd_bus_get_events (bus)), 0 }, { wakeFd, POLLIN, 0 } };
+        pollfd fds[] = { { library->sd_bus_get_fd (bus), static_cast<short> (library->sd_bus_get_events (bus)), 0 }, { wakeFd, POLLIN, 0 } };
 
         if (fds[0].fd < 0 || ::poll (fds, 2, 1000) < 0)
             return;
@@ -158,7 +190,7 @@ void LogindPower::run()
 
 bool LogindPower::sentByLogind (sd_bus_message* m)
 {
-    const char* sender = sd_bus_message_get_sender (m);
+    const char* sender = library->sd_bus_message_get_sender (m);
 
     if (sender == nullptr)
         return false;
@@ -167,7 +199,7 @@ bool LogindPower::sentByLogind (sd_bus_message* m)
         return true;
 
     // logind may have been restarted under a new unique name.
-    logindOwner = ownerOf (bus, logindName);
+    logindOwner = ownerOf (*library, bus, logindName);
     return logindOwner == sender;
 }
 
@@ -176,7 +208,7 @@ int LogindPower::onPrepareForSleep (sd_bus_message* m, void* context, void*)
     auto& self = *static_cast<LogindPower*> (context);
     int goingToSleep = 0;
 
-    if (! self.sentByLogind (m) || sd_bus_message_read (m, "b", &goingToSleep) < 0)
+    if (! self.sentByLogind (m) || self.library->sd_bus_message_read (m, "b", &goingToSleep) < 0)
         return 0;
 
     if (goingToSleep != 0)
@@ -205,13 +237,13 @@ int LogindPower::onPrepareForSleep (sd_bus_message* m, void* context, void*)
 
     sd_bus_message* call = nullptr;
 
-    if (sd_bus_message_new_method_call (self.bus, &call, logindName, logindPath, managerInterface, "Inhibit") >= 0
-        && inhibitArguments (call) >= 0)
-        sd_bus_call_async (self.bus, nullptr, call,
-                           [] (sd_bus_message* reply, void* s, sd_bus_error* e) { return onInhibitReply (reply, s, e); },
-                           &self, 0);
+    if (self.library->sd_bus_message_new_method_call (self.bus, &call, logindName, logindPath, managerInterface, "Inhibit") >= 0
+        && inhibitArguments (*self.library, call) >= 0)
+        self.library->sd_bus_call_async (self.bus, nullptr, call,
+                                         [] (sd_bus_message* reply, void* s, sd_bus_error* e) { return onInhibitReply (reply, s, e); },
+                                         &self, 0);
 
-    sd_bus_message_unref (call);
+    self.library->sd_bus_message_unref (call);
 
     self.power.send (PowerEvents::systemWillPowerOn, nullptr);
     self.power.send (PowerEvents::systemHasPoweredOn, nullptr);
@@ -220,10 +252,11 @@ int LogindPower::onPrepareForSleep (sd_bus_message* m, void* context, void*)
 
 int LogindPower::onInhibitReply (sd_bus_message* reply, void* context, void*)
 {
+    auto& self = *static_cast<LogindPower*> (context);
     int fd = -1;
 
-    if (! sd_bus_message_is_method_error (reply, nullptr) && sd_bus_message_read (reply, "h", &fd) >= 0)
-        static_cast<LogindPower*> (context)->keepLock (fd);
+    if (! self.library->sd_bus_message_is_method_error (reply, nullptr) && self.library->sd_bus_message_read (reply, "h", &fd) >= 0)
+        self.keepLock (fd);
 
     return 0;
 }

@@ -12,6 +12,7 @@
 struct sd_bus;
 struct sd_bus_message;
 struct sd_bus_slot;
+class SystemBusLibrary;
 
 /** Sleep and wake from systemd-logind, fed into the power events.
 
@@ -29,8 +30,9 @@ public:
     ~LogindPower();
 
     /** Connects to the system bus (or the bus at busAddress), takes the lock and starts
-        following logind. False when there is no bus or no logind on it; the reason is then in
-        whyUnusable() and nothing else happens. Call once.
+        following logind. False when there is no bus, no logind on it or no libsystemd to reach
+        them with; the reason is then in whyUnusable() and nothing else happens. libsystemd is
+        loaded only when a bus may be there. Call once.
     */
     bool start (const juce::String& busAddress = {});
 
@@ -51,6 +53,7 @@ private:
     void keepLock (int fd);
 
     PowerEvents& power;
+    const SystemBusLibrary* library = nullptr;   // set once the bus may be opened
     sd_bus* bus = nullptr;
     sd_bus_slot* signalSlot = nullptr;
     std::thread thread;

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+#include <systemd/sd-bus.h>
+
+/** The sd-bus functions that LogindPower calls. Each is listed once here; the table's members
+    carry the functions' own names and types.
+*/
+#define TALVO_SD_BUS_FUNCTIONS(X)      \
+    X (sd_bus_call)                    \
+    X (sd_bus_call_async)              \
+    X (sd_bus_call_method)             \
+    X (sd_bus_error_free)              \
+    X (sd_bus_flush_close_unref)       \
+    X (sd_bus_get_events)              \
+    X (sd_bus_get_fd)                  \
+    X (sd_bus_match_signal)            \
+    X (sd_bus_message_append)          \
+    X (sd_bus_message_get_sender)      \
+    X (sd_bus_message_is_method_error) \
+    X (sd_bus_message_new_method_call) \
+    X (sd_bus_message_read)            \
+    X (sd_bus_message_unref)           \
+    X (sd_bus_new)                     \
+    X (sd_bus_open_system)             \
+    X (sd_bus_process)                 \
+    X (sd_bus_set_address)             \
+    X (sd_bus_set_bus_client)          \
+    X (sd_bus_slot_unref)              \
+    X (sd_bus_start)
+
+/** libsystemd's sd-bus, loaded when first asked for instead of linked: most launches find no
+    system bus, and linking would map libsystemd and the libraries it pulls in on every one.
+
+    The library, once loaded, is never unloaded: a bus and its callbacks may be in use until the
+    process ends.
+*/
+class SystemBusLibrary final
+{
+public:
+    /** libsystemd.so.0's functions. The first call, from any thread, loads the library; every
+        call returns the same table, which lives until the process ends.
+    */
+    static const SystemBusLibrary& get();
+
+    /** Loads the library with this file name and looks up every function; get() is the one for
+        the program, tests load others.
+    */
+    explicit SystemBusLibrary (const char* libraryFileName);
+
+    /** True when the library and every function in the table were found. */
+    bool isAvailable() const noexcept { return whyNot.isEmpty(); }
+
+    /** Why the table cannot be used; empty when it can. */
+    juce::String whyUnavailable() const { return whyNot; }
+
+#define TALVO_SD_BUS_MEMBER(name) decltype (&::name) name = nullptr;
+    TALVO_SD_BUS_FUNCTIONS (TALVO_SD_BUS_MEMBER)
+#undef TALVO_SD_BUS_MEMBER
+
+    JUCE_DECLARE_NON_COPYABLE (SystemBusLibrary)
+
+private:
+    juce::String whyNot;
+};
