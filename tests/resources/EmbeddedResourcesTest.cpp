@@ -1,3 +1,4 @@
+#include "dialogs/TalvoSnapshotWindow.h"
 #include "resources/ArtworkFrames.h"
 #include "resources/OVKBIN.h"
 
@@ -82,6 +83,36 @@ TEST (EmbeddedResources, TheFontIsAFixedPitchTrueTypeFace)
     const juce::Font font (face);
     EXPECT_FLOAT_EQ (font.getStringWidthFloat ("iiii"), font.getStringWidthFloat ("WWWW"));
     EXPECT_GT (font.getStringWidthFloat ("-63.5 dB"), 0.0f);
+
+    // The face is a subset (tools/font/subset-font.sh). A character it lacks comes out as the
+    // .notdef box, so an outline equal to the box's is a missing glyph. Everything the panel and
+    // the artwork print is printable ASCII; snapshot names hold only the allowed characters.
+    auto outlineOf = [&face] (juce::juce_wchar c)
+    {
+        juce::Array<int> glyphs;
+        juce::Array<float> offsets;
+        face->getGlyphPositions (juce::String::charToString (c), glyphs, offsets);
+
+        juce::Path outline;
+        if (! glyphs.isEmpty())
+            face->getOutlineForGlyph (glyphs.getFirst(), outline);
+
+        return outline;
+    };
+
+    const auto missing = outlineOf (0xe000); // private use: in no subset of ours
+    ASSERT_FALSE (missing.isEmpty());
+
+    juce::String needed = TalvoSnapshotWindow::allowed;
+    for (juce::juce_wchar c = 0x20; c < 0x7f; ++c)
+        needed += juce::String::charToString (c);
+
+    for (const auto c : needed)
+    {
+        const auto text = juce::String::charToString (c);
+        EXPECT_TRUE (outlineOf (c) != missing) << "no glyph for " << text;
+        EXPECT_FLOAT_EQ (font.getStringWidthFloat (text), font.getStringWidthFloat ("M")) << text;
+    }
 }
 
 TEST (EmbeddedResources, FramesAreCutAtTruncatedTierSizes)
