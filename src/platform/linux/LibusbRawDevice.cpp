@@ -2,24 +2,30 @@
 
 #include <libusb.h>
 
-std::shared_ptr<LibusbSession> LibusbSession::open (juce::String& why)
+LibusbSession::LibusbSession (std::function<void (const juce::String&)> failureReport)
+    : reportFailure (std::move (failureReport))
 {
-    std::shared_ptr<LibusbSession> session (new LibusbSession());
-
-    if (const auto status = libusb_init (&session->ctx); status != 0)
-    {
-        why = juce::String ("libusb cannot start (") + libusb_error_name (status) + ")";
-        session->ctx = nullptr;
-        return nullptr;
-    }
-
-    return session;
 }
 
 LibusbSession::~LibusbSession()
 {
     if (ctx != nullptr)
         libusb_exit (ctx);
+}
+
+libusb_context* LibusbSession::context()
+{
+    std::call_once (started, [this]
+                    {
+                        if (const auto status = libusb_init (&ctx); status != 0)
+                        {
+                            ctx = nullptr;
+
+                            if (reportFailure != nullptr)
+                                reportFailure (juce::String ("libusb cannot start (") + libusb_error_name (status) + ")");
+                        }
+                    });
+    return ctx;
 }
 
 //==============================================================================
@@ -38,8 +44,13 @@ int LibusbRawDevice::open()
     if (handle != nullptr)
         return 0;
 
+    auto* context = session->context();
+
+    if (context == nullptr)
+        return LIBUSB_ERROR_NOT_SUPPORTED;
+
     libusb_device** list = nullptr;
-    const auto count = libusb_get_device_list (session->context(), &list);
+    const auto count = libusb_get_device_list (context, &list);
 
     if (count < 0)
         return static_cast<int> (count);

@@ -4,26 +4,31 @@
 
 #include <juce_core/juce_core.h>
 
+#include <functional>
 #include <memory>
+#include <mutex>
 
 struct libusb_context;
 struct libusb_device_handle;
 
-/** One libusb session for the process; its devices are found by bus number and address. */
+/** One libusb session for the process, started when it is first needed: starting it walks every
+    USB device and starts a thread, which a panel with no interface plugged in never needs.
+*/
 class LibusbSession final
 {
 public:
-    /** A session, or null with the reason in why. */
-    static std::shared_ptr<LibusbSession> open (juce::String& why);
-
+    /** reportFailure hears once why libusb cannot start, on the first use that finds it so. */
+    explicit LibusbSession (std::function<void (const juce::String& why)> reportFailure = {});
     ~LibusbSession();
 
-    libusb_context* context() const noexcept { return ctx; }
+    /** The session's context, started on first use; null when libusb cannot start. Any thread. */
+    libusb_context* context();
 
     JUCE_DECLARE_NON_COPYABLE (LibusbSession)
 
 private:
-    LibusbSession() = default;
+    std::function<void (const juce::String&)> reportFailure;
+    std::once_flag started;
     libusb_context* ctx = nullptr;
 };
 

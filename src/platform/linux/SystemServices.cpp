@@ -43,13 +43,10 @@ void SystemServices::start (PlatformHost& host, int vendorId, int productId)
     options.productId = productId;
     running->presence = std::make_unique<UdevPresence> (host.usb, host.audio, options);
 
-    juce::String whyNoLibusb;
-
-    if ((running->libusb = LibusbSession::open (whyNoLibusb)) != nullptr)
-        running->presence->setRawHardwareFactory ([session = running->libusb] (int bus, int address)
-                                                  { return std::make_shared<LibusbRawDevice> (session, bus, address); });
-    else
-        sayOnce ("the interface's USB device cannot be opened directly: " + whyNoLibusb + ".");
+    running->libusb = std::make_shared<LibusbSession> ([] (const juce::String& why)
+                                                       { sayOnce ("the interface's USB device cannot be opened directly: " + why + "."); });
+    running->presence->setRawHardwareFactory ([session = running->libusb] (int bus, int address)
+                                              { return std::make_shared<LibusbRawDevice> (session, bus, address); });
 
     if (! running->presence->start())
     {
