@@ -27,20 +27,45 @@ juce::Image BackgroundRescaler::make (PanelLayout::ArtworkTier tier, juce::Recta
 {
     const auto matches = isPreparing() && jobTier == tier && jobSize == size;
     finishJob();
-
-    auto result = matches ? std::move (jobResult) : rescale (tier, size);
+    auto prepared = std::move (jobResult);
     jobResult = {};
-    return result;
+
+    if (matches)
+    {
+        heldPicture = {};
+        return prepared;
+    }
+
+    if (size.isEmpty())
+        return {};
+
+    if (! heldPicture.isValid() || heldTier != tier)
+    {
+        heldPicture = decode (tier);
+        heldTier = tier;
+    }
+
+    return rescaleTo (heldPicture, size);
+}
+
+void BackgroundRescaler::letGoOfTierPicture()
+{
+    heldPicture = {};
 }
 
 juce::Image BackgroundRescaler::rescale (PanelLayout::ArtworkTier tier, juce::Rectangle<int> size)
 {
-    if (size.isEmpty())
-        return {};
+    return size.isEmpty() ? juce::Image() : rescaleTo (decode (tier), size);
+}
 
-    auto picture = PanelArtwork::decodePicture (PanelArtwork::Picture::panelBackground, tier);
+juce::Image BackgroundRescaler::decode (PanelLayout::ArtworkTier tier)
+{
+    return PanelArtwork::decodePicture (PanelArtwork::Picture::panelBackground, tier);
+}
 
-    if (! picture.isValid())
+juce::Image BackgroundRescaler::rescaleTo (const juce::Image& picture, juce::Rectangle<int> size)
+{
+    if (! picture.isValid() || size.isEmpty())
         return {};
 
     // What Image::rescaled does, drawn into a picture without an alpha channel: the artwork is

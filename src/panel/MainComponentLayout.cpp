@@ -132,7 +132,11 @@ void MainComponent::updateBackground()
     // Rescaling with high quality is the costly part of a layout pass: only a new size or a new
     // tier does it.
     if (m_background.isValid() && m_background.getBounds() == size)
+    {
+        // A paint that needs no new background: a resize, if there was one, is over.
+        m_backgroundRescaler.letGoOfTierPicture();
         return;
+    }
 
     m_background = m_backgroundRescaler.make (m_backgroundTier, size);
 }

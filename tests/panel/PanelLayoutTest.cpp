@@ -225,6 +225,12 @@ TEST_F (PanelLayoutOnThePanel, APanelInAWindowNotYetOnScreenHasItsBackgroundMade
     panel->paint (g);
     EXPECT_EQ (panel->m_midiButton.getNormalImage().getWidth(), 36);
 
+    // Made at the paint, as in a resize: the tier picture is held for the next size until a
+    // paint that needs no new background.
+    EXPECT_TRUE (panel->m_backgroundRescaler.holdsTierPicture());
+    panel->paint (g);
+    EXPECT_FALSE (panel->m_backgroundRescaler.holdsTierPicture());
+
     window.addAndMakeVisible (*panel);
     layOut (300);
     EXPECT_TRUE (panel->m_backgroundRescaler.isPreparing());
@@ -283,4 +289,26 @@ TEST (BackgroundRescaler, MakesWhatTheFrameworksRescaleShowsWithoutAnAlphaChanne
 
         EXPECT_EQ (differing, 0);
     }
+}
+
+TEST (BackgroundRescaler, HoldsTheTierPictureOnlyBetweenTheSizesOfAResize)
+{
+    BackgroundRescaler rescaler;
+    const juce::Rectangle<int> a (0, 0, 300, 823), b (0, 0, 310, 850), c (0, 0, 250, 686);
+
+    rescaler.prepare (ArtworkTier::medium, a);
+    rescaler.make (ArtworkTier::medium, a);
+    EXPECT_FALSE (rescaler.holdsTierPicture()) << "a prepared background leaves nothing behind";
+
+    rescaler.make (ArtworkTier::medium, a);
+    EXPECT_TRUE (rescaler.holdsTierPicture());
+
+    // The held picture serves the next size of its own tier only.
+    const auto atB = rescaler.make (ArtworkTier::medium, b);
+    const auto atC = rescaler.make (ArtworkTier::small, c);
+    EXPECT_EQ (atB.getPixelAt (155, 425), BackgroundRescaler::rescale (ArtworkTier::medium, b).getPixelAt (155, 425));
+    EXPECT_EQ (atC.getPixelAt (125, 343), BackgroundRescaler::rescale (ArtworkTier::small, c).getPixelAt (125, 343));
+
+    rescaler.letGoOfTierPicture();
+    EXPECT_FALSE (rescaler.holdsTierPicture());
 }
