@@ -5,6 +5,9 @@
 #include "panel/MainComponent.h"
 #include "panel/PanelLayout.h"
 #include "platform/PlatformHost.h"
+#include "widgets/Talvoz6ComboBox.h"
+
+#include <thread>
 
 namespace
 {
@@ -72,8 +75,16 @@ void Talvoz3UIApplication::initialise (const juce::String& commandLine)
 
     const auto resetRequested = CommandLineSwitches::asksForResetAtStart (commandLine);
 
+    // The panel's typeface is the framework's first, which scans every installed font (a few
+    // milliseconds); the desktop's set-up waits about as long on a helper program it starts. The
+    // scan runs while the set-up waits; nothing else touches fonts until the panel is built.
+    std::thread fontScan ([] { TalvoComboBoxLookAndFeel::getCustomFont ({}); });
+
     // Before the panel, whose construction looks for an interface already plugged in.
     systemServices.start (PlatformHost::get(), usbVendorId, usbProductId);
+
+    juce::Desktop::getInstance();
+    fontScan.join();
 
     // The window is built off the desktop and placed there once it has its start size: each
     // change of title bar, constrainer or resizability recreates a window that is already on the
