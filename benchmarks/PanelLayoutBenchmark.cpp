@@ -2,8 +2,8 @@
 
 #include "panel/MainComponent.h"
 
-/** One layout pass of the whole panel in its window (resized), and the panel's own paint that
-    follows it, which makes the background for a new size: what a window resize brings.
+/** One layout pass of the whole panel (resized) and the panel's own paint that follows it,
+    which makes the background for a new size: what a window resize brings.
 */
 namespace
 {
