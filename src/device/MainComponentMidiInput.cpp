@@ -1,13 +1,10 @@
 #include "device/ProtocolParser.h"
 #include "mixer/TimerIds.h"
+#include "panel/InputTypeItems.h"
 #include "panel/MainComponent.h"
 
 namespace
 {
-    /** Item ids of the input-type boxes. */
-    constexpr int lineItemId = 1;
-    constexpr int hiZItemId = 2;
-
     void repaintIfPresent (juce::Component* c)
     {
         if (c != nullptr)
@@ -98,7 +95,7 @@ void MainComponent::handleProtocolMessage (const juce::MidiMessage& message)
             {
                 setInputOptions (lineOption, combo, phantom);
                 if (combo != nullptr)
-                    combo->setSelectedId (report.inputConfig.hiZ ? hiZItemId : lineItemId, juce::dontSendNotification);
+                    combo->setSelectedId (report.inputConfig.hiZ ? InputTypeItem::hiZ : InputTypeItem::line, juce::dontSendNotification);
             }
             else
             {

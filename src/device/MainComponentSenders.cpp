@@ -1,21 +1,17 @@
 #include "device/SysExMessages.h"
+#include "panel/InputTypeItems.h"
 #include "panel/MainComponent.h"
 
 namespace
 {
-    /** Item ids of the input-type boxes. */
-    constexpr int lineItemId = 1;
-    constexpr int hiZItemId = 2;
-    constexpr int micItemId = 3;
-
     std::uint8_t inputConfigByte (int selectedItemId, bool phantomPowerOn) noexcept
     {
         switch (selectedItemId)
         {
-            case hiZItemId:  return 0x08;
-            case micItemId:  return phantomPowerOn ? 0x04 : 0x00;
-            case lineItemId:
-            default:         return 0x00;
+            case InputTypeItem::hiZ:  return 0x08;
+            case InputTypeItem::mic:  return phantomPowerOn ? 0x04 : 0x00;
+            case InputTypeItem::line:
+            default:                  return 0x00;
         }
     }
 }

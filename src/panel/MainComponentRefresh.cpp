@@ -1,4 +1,5 @@
 #include "mixer/TalvoSliderOperations.h"
+#include "panel/InputTypeItems.h"
 #include "panel/MainComponent.h"
 
 namespace
@@ -75,8 +76,8 @@ void MainComponent::setInputOptions (int option, juce::ComboBox* combo, juce::Im
 
     if (option == micOption)
     {
-        combo->addItem ("MIC", 3);
-        combo->setSelectedId (3, juce::dontSendNotification);
+        combo->addItem ("MIC", InputTypeItem::mic);
+        combo->setSelectedId (InputTypeItem::mic, juce::dontSendNotification);
 
         // A disabled panel keeps the button hidden until it is enabled again.
         if (phantomButton != nullptr && phantomButton->isEnabled())
@@ -84,9 +85,9 @@ void MainComponent::setInputOptions (int option, juce::ComboBox* combo, juce::Im
     }
     else if (option == lineOption)
     {
-        combo->addItem ("LINE", 1);
-        combo->addItem ("HI-Z", 2);
-        combo->setSelectedId (1, juce::dontSendNotification);
+        combo->addItem ("LINE", InputTypeItem::line);
+        combo->addItem ("HI-Z", InputTypeItem::hiZ);
+        combo->setSelectedId (InputTypeItem::line, juce::dontSendNotification);
     }
 }
 
