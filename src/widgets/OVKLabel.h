@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/LookAndFeelDestructor.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 /** Gives a label the largest whole font height, from 20 down, at which a reference text fits
@@ -12,7 +14,7 @@ class OVKdBLabelLookAndFeel final : public juce::LookAndFeel_V4
 {
 public:
     OVKdBLabelLookAndFeel() = default;
-    ~OVKdBLabelLookAndFeel() override;
+    TALVO_LOOK_AND_FEEL_DESTRUCTOR ~OVKdBLabelLookAndFeel() override;
 
     juce::Font getLabelFont (juce::Label&) override;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/LookAndFeelDestructor.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 /** A plain menu bar: light grey background, black centred item names, no highlight.
@@ -9,7 +11,7 @@ class PopupMenuLookandFeel final : public juce::LookAndFeel_V4
 {
 public:
     PopupMenuLookandFeel() = default;
-    ~PopupMenuLookandFeel() override;
+    TALVO_LOOK_AND_FEEL_DESTRUCTOR ~PopupMenuLookandFeel() override;
 
     void drawMenuBarBackground (juce::Graphics&, int width, int height, bool isMouseOverBar, juce::MenuBarComponent&) override;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/LookAndFeelDestructor.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 /** A fader look that draws only an unscaled thumb bitmap: thumbImages[0] while the slider is
@@ -10,7 +12,7 @@ class OvkSliderLookAndFeel2 final : public juce::LookAndFeel_V4
 {
 public:
     OvkSliderLookAndFeel2() = default;
-    ~OvkSliderLookAndFeel2() override;
+    TALVO_LOOK_AND_FEEL_DESTRUCTOR ~OvkSliderLookAndFeel2() override;
 
     void drawLinearSlider (juce::Graphics&, int x, int y, int width, int height,
                            float sliderPos, float minSliderPos, float maxSliderPos,

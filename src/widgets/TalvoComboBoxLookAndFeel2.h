@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/LookAndFeelDestructor.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 /** A combo-box look that draws no box at all: a box using it shows only its label text. */
@@ -7,7 +9,7 @@ class TalvoComboBoxLookAndFeel2 final : public juce::LookAndFeel_V4
 {
 public:
     TalvoComboBoxLookAndFeel2() = default;
-    ~TalvoComboBoxLookAndFeel2() override;
+    TALVO_LOOK_AND_FEEL_DESTRUCTOR ~TalvoComboBoxLookAndFeel2() override;
 
     void drawComboBox (juce::Graphics&, int width, int height, bool isButtonDown,
                        int buttonX, int buttonY, int buttonW, int buttonH, juce::ComboBox&) override;

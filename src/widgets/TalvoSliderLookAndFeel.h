@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/LookAndFeelDestructor.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 /** Draws a fader or pan slider as nothing but its knob bitmap, scaled with the panel.
@@ -11,7 +13,7 @@ class TalvoSliderLookAndFeel final : public juce::LookAndFeel_V4
 {
 public:
     TalvoSliderLookAndFeel() = default;
-    ~TalvoSliderLookAndFeel() override;
+    TALVO_LOOK_AND_FEEL_DESTRUCTOR ~TalvoSliderLookAndFeel() override;
 
     void drawLinearSlider (juce::Graphics&, int x, int y, int width, int height,
                            float sliderPos, float minSliderPos, float maxSliderPos,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "widgets/LookAndFeelDestructor.h"
 #include "widgets/TalvoComboBoxLookAndFeel2.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -15,7 +16,7 @@ class TalvoComboBoxLookAndFeel final : public juce::LookAndFeel_V4
 {
 public:
     TalvoComboBoxLookAndFeel();
-    ~TalvoComboBoxLookAndFeel() override;
+    TALVO_LOOK_AND_FEEL_DESTRUCTOR ~TalvoComboBoxLookAndFeel() override;
 
     void drawPopupMenuItem (juce::Graphics&, const juce::Rectangle<int>& area,
                             bool isSeparator, bool isActive, bool isHighlighted, bool isTicked, bool hasSubMenu,
