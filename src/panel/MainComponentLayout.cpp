@@ -189,6 +189,10 @@ void MainComponent::paint (juce::Graphics& g)
 
     updateBackground();
 
+    // Everything on screen is decoded by now; what it was decoded from and with is not needed
+    // until the next resize or tier.
+    PanelArtwork::releaseDecodingMemory();
+
     if (m_background.isValid())
         g.drawImageAt (m_background, 0, 0);
 

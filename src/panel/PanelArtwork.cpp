@@ -1,6 +1,12 @@
 #include "panel/PanelArtwork.h"
 
+#include "platform/MemoryRelease.h"
 #include "resources/OVKBIN.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <vector>
 
 namespace PanelArtwork
 {
@@ -35,11 +41,56 @@ namespace
         {TALVO_EMBEDDED (61), TALVO_EMBEDDED (14), TALVO_EMBEDDED (37)}, // settings
     };
 
+    const EmbeddedFile initialBackgroundFile = TALVO_EMBEDDED (71);
+
+    std::atomic<bool> decodedSinceRelease { false };
+
 #undef TALVO_EMBEDDED
 
     EmbeddedFile fileOf (Picture picture, PanelLayout::ArtworkTier tier)
     {
+        decodedSinceRelease = true;
         return tieredFiles[(int)picture][(int)tier];
+    }
+
+    struct ByteSpan
+    {
+        std::uintptr_t begin;
+        std::uintptr_t end;
+    };
+
+    /** The embedded files' bytes as few spans as possible: files that lie within a page of each
+        other share a span, so the pages between them are given back too.
+    */
+    std::vector<ByteSpan> embeddedSpans()
+    {
+        std::vector<ByteSpan> files;
+
+        const auto add = [&files] (const EmbeddedFile& file)
+        {
+            const auto begin = reinterpret_cast<std::uintptr_t> (file.data);
+            files.push_back ({begin, begin + (std::uintptr_t)file.size});
+        };
+
+        for (const auto& tiers : tieredFiles)
+            for (const auto& file : tiers)
+                add (file);
+
+        add (initialBackgroundFile);
+        std::sort (files.begin(), files.end(), [] (const ByteSpan& a, const ByteSpan& b) { return a.begin < b.begin; });
+
+        constexpr std::uintptr_t nearbyBytes = 4096;
+        std::vector<ByteSpan> spans;
+
+        for (const auto& file : files)
+        {
+            if (! spans.empty() && file.begin <= spans.back().end + nearbyBytes)
+                spans.back().end = std::max (spans.back().end, file.end);
+            else
+                spans.push_back (file);
+        }
+
+        return spans;
     }
 } // namespace
 
@@ -55,8 +106,21 @@ juce::Image decodePicture (Picture picture, PanelLayout::ArtworkTier tier)
     return juce::ImageFileFormat::loadFrom (file.data, (std::size_t)file.size);
 }
 
+void releaseDecodingMemory()
+{
+    if (! decodedSinceRelease.exchange (false))
+        return;
+
+    static const auto spans = embeddedSpans();
+
+    for (const auto& span : spans)
+        releaseReadOnlyDataPages (reinterpret_cast<const void*> (span.begin), span.end - span.begin);
+
+    releaseFreeHeapPages();
+}
+
 std::optional<PictureSize> initialBackgroundSize()
 {
-    return pngPictureSize (OVKBIN::temp_binary_data_71, (std::size_t)OVKBIN::temp_binary_data_71Size);
+    return pngPictureSize (initialBackgroundFile.data, (std::size_t)initialBackgroundFile.size);
 }
 } // namespace PanelArtwork

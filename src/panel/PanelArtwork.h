@@ -40,6 +40,12 @@ juce::Image loadPicture (Picture picture, PanelLayout::ArtworkTier tier);
 */
 juce::Image decodePicture (Picture picture, PanelLayout::ArtworkTier tier);
 
+/** Gives the system back the memory that decoding used and no longer needs: the pages holding
+    the embedded files (a later decode reads them in again) and the heap pages the decoders freed.
+    Does nothing if nothing was decoded since the last call. Any thread.
+*/
+void releaseDecodingMemory();
+
 /** The size of the picture the panel takes before its first layout (744 x 1360), read from the
     embedded file's header without decoding it; empty if the header does not read.
 */

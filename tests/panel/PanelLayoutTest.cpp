@@ -3,6 +3,7 @@
 #include "panel/PanelLayout.h"
 #include "resources/OVKBIN.h"
 #include "support/PanelFixture.h"
+#include "support/ResidentPages.h"
 
 #include <gtest/gtest.h>
 
@@ -242,6 +243,26 @@ TEST_F (PanelLayoutOnThePanel, APanelInAWindowNotYetOnScreenHasItsBackgroundMade
     ASSERT_EQ (panel->m_background.getBounds(), expected.getBounds());
     for (const auto point : {juce::Point<int> (0, 0), {150, 400}, {299, panel->getHeight() - 1}})
         EXPECT_EQ (panel->m_background.getPixelAt (point.x, point.y), expected.getPixelAt (point.x, point.y));
+}
+
+TEST_F (PanelLayoutOnThePanel, APaintGivesBackTheMemoryOfTheFilesItDecoded)
+{
+    const auto* middleOfMediumBackground = OVKBIN::temp_binary_data_23 + OVKBIN::temp_binary_data_23Size / 2;
+
+    layOut (372);
+    juce::Image picture (juce::Image::RGB, 372, heightForWidth (372), true);
+    juce::Graphics g (picture);
+    panel->paint (g);
+
+    if (const auto resident = isPageResident (middleOfMediumBackground))
+    {
+        EXPECT_FALSE (*resident);
+    }
+
+    // Read in again from the program file for the next decode: the same picture.
+    const auto again = BackgroundRescaler::rescale (ArtworkTier::medium, panel->getLocalBounds());
+    for (const auto point : {juce::Point<int> (0, 0), {186, 500}, {371, panel->getHeight() - 1}})
+        EXPECT_EQ (panel->m_background.getPixelAt (point.x, point.y), again.getPixelAt (point.x, point.y));
 }
 
 TEST (BackgroundRescaler, AStalePreparationIsNeverPainted)
