@@ -6,7 +6,7 @@
 #include <malloc.h>
 
 #include <cstdio>
-#include <memory>
+#include <utility>
 
 namespace
 {
@@ -28,25 +28,35 @@ namespace
         allocator raises its threshold for separate mappings to the size of each one freed, so the
         later ones come from the heap, whose pages stay with the process after use; a fixed
         threshold gives every large buffer its own mapping, returned to the system when freed.
+
+        The panel's threads allocate little and seldom at the same time, so they share one heap:
+        each thread's own would keep a few hundred kilobytes of partly used pages (the font list
+        made at start-up on a thread of its own, for one).
     */
-    void keepLargeBuffersInTheirOwnMappings()
+    void tuneTheAllocator()
     {
         constexpr int largeBufferBytes = 128 * 1024;
         mallopt (M_MMAP_THRESHOLD, largeBufferBytes);
+        mallopt (M_ARENA_MAX, 1);
     }
 
-    using DisplayConnection = std::unique_ptr<Display, decltype (&XCloseDisplay)>;
+    /** The connection the entry point looks for a display with (the framework's window code
+        cannot cope without one). It is held until the framework has its own: when it is a
+        display's only client, closing it makes the X server reset itself, and the framework's
+        connection would wait tens of milliseconds for that.
+    */
+    Display* displayLookedWith = nullptr;
 
-    /** The framework's window code cannot cope without a display, so we look before it does. */
-    DisplayConnection openDisplay()
+    void closeDisplayLookedWith()
     {
-        return { XOpenDisplay (nullptr), &XCloseDisplay };
+        if (displayLookedWith != nullptr)
+            XCloseDisplay (std::exchange (displayLookedWith, nullptr));
     }
 }
 
 int main (int argc, char* argv[])
 {
-    keepLargeBuffersInTheirOwnMappings();
+    tuneTheAllocator();
 
     const auto commandLine = commandLineOf (argc, argv);
 
@@ -64,22 +74,26 @@ int main (int argc, char* argv[])
         return 1;
     }
 
-    // "/shutdown" builds no window, so it needs no display either. The connection we look with is
-    // held to the end: when it is a display's only client, closing it makes the X server reset
-    // itself, and the framework's own connection would wait tens of milliseconds for that.
-    DisplayConnection display (nullptr, &XCloseDisplay);
-
+    // "/shutdown" builds no window, so it needs no display either.
     if (! CommandLineSwitches::is (commandLine, CommandLineSwitches::shutdown))
     {
-        display = openDisplay();
+        displayLookedWith = XOpenDisplay (nullptr);
 
-        if (display == nullptr)
+        if (displayLookedWith == nullptr)
         {
             std::fprintf (stderr, "Talvo z3 Control: cannot open a display (is DISPLAY set?); exiting.\n");
             return 2;
         }
     }
 
-    juce::JUCEApplicationBase::createInstance = []() -> juce::JUCEApplicationBase* { return new Talvoz3UIApplication(); };
-    return juce::JUCEApplicationBase::main (argc, const_cast<const char**> (argv));
+    juce::JUCEApplicationBase::createInstance = []() -> juce::JUCEApplicationBase*
+    {
+        auto* application = new Talvoz3UIApplication();
+        application->onDisplayConnected = closeDisplayLookedWith;
+        return application;
+    };
+
+    const auto result = juce::JUCEApplicationBase::main (argc, const_cast<const char**> (argv));
+    closeDisplayLookedWith();
+    return result;
 }

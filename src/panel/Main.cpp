@@ -86,6 +86,9 @@ void Talvoz3UIApplication::initialise (const juce::String& commandLine)
     juce::Desktop::getInstance();
     fontScan.join();
 
+    if (onDisplayConnected != nullptr)
+        onDisplayConnected();
+
     // The window is built off the desktop and placed there once it has its start size: each
     // change of title bar, constrainer or resizability recreates a window that is already on the
     // desktop and shows it at once, first at the framework's default size, then at the panel's

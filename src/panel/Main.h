@@ -6,6 +6,7 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <functional>
 #include <optional>
 
 /** The program: one instance only, the command-line switches, and the one main window. */
@@ -42,6 +43,9 @@ public:
         userAreaHeight pixels high (0 when there is no main display).
     */
     static juce::Rectangle<int> startSizeForUserAreaHeight (int userAreaHeight);
+
+    /** Called once the framework has its own connection to the display. */
+    std::function<void()> onDisplayConnected;
 
 private:
     void storeWindowPosition (const juce::String& state);
