@@ -41,7 +41,7 @@ TEST (SystemBusLibrary, LoadsOnceFromAnyThreadOrSaysWhatIsMissing)
     EXPECT_TRUE (notSdBus.whyUnavailable().startsWith ("libudev.so.1 has no sd_bus_")) << notSdBus.whyUnavailable();
 }
 
-TEST (SystemBusLibrary, TheProgramsDoNotLinkLibsystemd)
+TEST (SystemBusLibrary, TheProgramsDoNotLinkLibsystemdOrLibusb)
 {
     const auto readelf = ChildTestRun::findProgram ("readelf");
 
@@ -54,7 +54,9 @@ TEST (SystemBusLibrary, TheProgramsDoNotLinkLibsystemd)
         ASSERT_TRUE (process.start (juce::StringArray { readelf, "--dynamic", binary }));
         const auto dynamicSection = process.readAllProcessOutput();
         EXPECT_TRUE (dynamicSection.contains ("(NEEDED)")) << binary;   // read at all
-        EXPECT_FALSE (dynamicSection.contains ("[libsystemd.so.0]")) << binary;
+
+        for (const auto* loadedWhenNeeded : { "[libsystemd.so.0]", "[libusb-1.0.so.0]" })
+            EXPECT_FALSE (dynamicSection.contains (loadedWhenNeeded)) << binary << " needs " << loadedWhenNeeded;
     }
 }
 

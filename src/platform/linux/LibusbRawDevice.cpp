@@ -1,28 +1,46 @@
 #include "platform/linux/LibusbRawDevice.h"
 
-#include <libusb.h>
+#include "platform/linux/LibusbLibrary.h"
 
 LibusbSession::LibusbSession (std::function<void (const juce::String&)> failureReport)
-    : reportFailure (std::move (failureReport))
+    : LibusbSession (std::move (failureReport), &LibusbLibrary::get)
+{
+}
+
+LibusbSession::LibusbSession (std::function<void (const juce::String&)> failureReport,
+                              const LibusbLibrary& (*libraryLoader)())
+    : reportFailure (std::move (failureReport)), loadLibrary (libraryLoader)
 {
 }
 
 LibusbSession::~LibusbSession()
 {
     if (ctx != nullptr)
-        libusb_exit (ctx);
+        loaded->libusb_exit (ctx);
 }
 
 libusb_context* LibusbSession::context()
 {
     std::call_once (started, [this]
                     {
-                        if (const auto status = libusb_init (&ctx); status != 0)
+                        const auto& candidate = loadLibrary();
+
+                        if (! candidate.isAvailable())
+                        {
+                            if (reportFailure != nullptr)
+                                reportFailure (candidate.whyUnavailable());
+
+                            return;
+                        }
+
+                        loaded = &candidate;
+
+                        if (const auto status = loaded->libusb_init (&ctx); status != 0)
                         {
                             ctx = nullptr;
 
                             if (reportFailure != nullptr)
-                                reportFailure (juce::String ("libusb cannot start (") + libusb_error_name (status) + ")");
+                                reportFailure (juce::String ("libusb cannot start (") + loaded->libusb_error_name (status) + ")");
                         }
                     });
     return ctx;
@@ -49,8 +67,9 @@ int LibusbRawDevice::open()
     if (context == nullptr)
         return LIBUSB_ERROR_NOT_SUPPORTED;
 
+    const auto& usb = session->library();
     libusb_device** list = nullptr;
-    const auto count = libusb_get_device_list (context, &list);
+    const auto count = usb.libusb_get_device_list (context, &list);
 
     if (count < 0)
         return static_cast<int> (count);
@@ -58,17 +77,17 @@ int LibusbRawDevice::open()
     int status = LIBUSB_ERROR_NO_DEVICE;
 
     for (ssize_t i = 0; i < count; ++i)
-        if (libusb_get_bus_number (list[i]) == busNumber && libusb_get_device_address (list[i]) == address)
-            status = libusb_open (list[i], &handle);
+        if (usb.libusb_get_bus_number (list[i]) == busNumber && usb.libusb_get_device_address (list[i]) == address)
+            status = usb.libusb_open (list[i], &handle);
 
-    libusb_free_device_list (list, 1);
+    usb.libusb_free_device_list (list, 1);
     return status;
 }
 
 int LibusbRawDevice::close()
 {
     if (handle != nullptr)
-        libusb_close (handle);
+        session->library().libusb_close (handle);
 
     handle = nullptr;
     return 0;
@@ -81,9 +100,10 @@ int LibusbRawDevice::getNumberOfConfigurations (std::uint8_t& number)
     if (handle == nullptr)
         return LIBUSB_ERROR_NO_DEVICE;
 
+    const auto& usb = session->library();
     libusb_device_descriptor descriptor {};
 
-    if (const auto status = libusb_get_device_descriptor (libusb_get_device (handle), &descriptor); status != 0)
+    if (const auto status = usb.libusb_get_device_descriptor (usb.libusb_get_device (handle), &descriptor); status != 0)
         return status;
 
     number = descriptor.bNumConfigurations;
@@ -95,13 +115,14 @@ int LibusbRawDevice::getConfigurationValue (std::uint8_t index, std::uint8_t& va
     if (handle == nullptr)
         return LIBUSB_ERROR_NO_DEVICE;
 
+    const auto& usb = session->library();
     libusb_config_descriptor* config = nullptr;
 
-    if (const auto status = libusb_get_config_descriptor (libusb_get_device (handle), index, &config); status != 0)
+    if (const auto status = usb.libusb_get_config_descriptor (usb.libusb_get_device (handle), index, &config); status != 0)
         return status;
 
     value = config->bConfigurationValue;
-    libusb_free_config_descriptor (config);
+    usb.libusb_free_config_descriptor (config);
     return 0;
 }
 
@@ -110,10 +131,11 @@ int LibusbRawDevice::setConfiguration (std::uint8_t value)
     if (handle == nullptr)
         return LIBUSB_ERROR_NO_DEVICE;
 
+    const auto& usb = session->library();
     int active = -1;
 
-    if (libusb_get_configuration (handle, &active) == 0 && active == value)
+    if (usb.libusb_get_configuration (handle, &active) == 0 && active == value)
         return 0;
 
-    return libusb_set_configuration (handle, value);
+    return usb.libusb_set_configuration (handle, value);
 }

@@ -8,27 +8,45 @@
 #include <memory>
 #include <mutex>
 
+class LibusbLibrary;
 struct libusb_context;
 struct libusb_device_handle;
 
-/** One libusb session for the process, started when it is first needed: starting it walks every
-    USB device and starts a thread, which a panel with no interface plugged in never needs.
+/** One libusb session for the process, started when it is first needed: starting it loads
+    libusb, walks every USB device and starts a thread, which a panel with no interface plugged
+    in never needs.
 */
 class LibusbSession final
 {
 public:
-    /** reportFailure hears once why libusb cannot start, on the first use that finds it so. */
+    /** reportFailure hears once why libusb cannot be loaded or cannot start, on the first use
+        that finds it so.
+    */
     explicit LibusbSession (std::function<void (const juce::String& why)> reportFailure = {});
+
+    /** The same, with libusb's functions taken from loadLibrary (called once, on first use)
+        instead of LibusbLibrary::get; tests give one that fails.
+    */
+    LibusbSession (std::function<void (const juce::String& why)> reportFailure,
+                   const LibusbLibrary& (*loadLibrary)());
+
     ~LibusbSession();
 
-    /** The session's context, started on first use; null when libusb cannot start. Any thread. */
+    /** The session's context, started on first use; null when libusb cannot be loaded or cannot
+        start. Any thread.
+    */
     libusb_context* context();
+
+    /** libusb's functions. Only once context() has given a context. */
+    const LibusbLibrary& library() const noexcept { return *loaded; }
 
     JUCE_DECLARE_NON_COPYABLE (LibusbSession)
 
 private:
     std::function<void (const juce::String&)> reportFailure;
+    const LibusbLibrary& (*const loadLibrary)();
     std::once_flag started;
+    const LibusbLibrary* loaded = nullptr;
     libusb_context* ctx = nullptr;
 };
 
