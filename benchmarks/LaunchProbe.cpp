@@ -108,6 +108,7 @@ namespace
             Damage damage = 0;
             double mappedMs = -1, paintedMs = -1;
             bool gone = false;
+            bool skipFirstDamage = false;
         };
         std::map<Window, Watched> windows;
         Window lastMapped = 0;
@@ -139,8 +140,17 @@ namespace
 
             if (event.type == CreateNotify && event.xcreatewindow.parent == root)
             {
-                // Watch for drawing from before the window is mapped, so no paint is missed.
-                windows[event.xcreatewindow.window].damage = XDamageCreate (display, event.xcreatewindow.window, XDamageReportNonEmpty);
+                // Watch for drawing from before the window is mapped, so no paint is missed. A
+                // window already on screen when it starts being watched is reported damaged as a
+                // whole at once: that report is not a paint. The server is held meanwhile so
+                // that the window cannot be mapped between the two requests.
+                auto& watched = windows[event.xcreatewindow.window];
+                XGrabServer (display);
+                watched.damage = XDamageCreate (display, event.xcreatewindow.window, XDamageReportNonEmpty);
+                XWindowAttributes attributes {};
+                watched.skipFirstDamage = XGetWindowAttributes (display, event.xcreatewindow.window, &attributes) != 0
+                                          && attributes.map_state == IsViewable;
+                XUngrabServer (display);
             }
             else if (event.type == MapNotify && event.xmap.event == root)
             {
@@ -165,7 +175,12 @@ namespace
             {
                 const auto& damage = reinterpret_cast<const XDamageNotifyEvent&> (event);
                 if (auto found = windows.find (damage.drawable); found != windows.end() && found->second.paintedMs < 0)
-                    found->second.paintedMs = msSince (start);
+                {
+                    if (found->second.skipFirstDamage)
+                        found->second.skipFirstDamage = false;
+                    else
+                        found->second.paintedMs = msSince (start);
+                }
                 XDamageSubtract (display, damage.damage, None, None);
             }
         }
