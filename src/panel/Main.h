@@ -1,6 +1,7 @@
 #pragma once
 
 #include "panel/OVKBorderBoundsConstrainer.h"
+#include "panel/PanelLayout.h"
 #include "panel/SingleInstanceChannel.h"
 #include "platform/linux/SystemServices.h"
 
@@ -8,6 +9,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 /** The program: one instance only, the command-line switches, and the one main window. */
 class Talvoz3UIApplication final : public juce::JUCEApplication
@@ -43,6 +45,9 @@ public:
         userAreaHeight pixels high (0 when there is no main display).
     */
     static juce::Rectangle<int> startSizeForUserAreaHeight (int userAreaHeight);
+
+    /** The artwork tiers of the start sizes, for a small main display and for a large one. */
+    static std::vector<PanelLayout::ArtworkTier> possibleStartTiers();
 
     /** Called once the framework has its own connection to the display. */
     std::function<void()> onDisplayConnected;

@@ -6,6 +6,7 @@
 #include <juce_graphics/juce_graphics.h>
 
 #include <optional>
+#include <vector>
 
 /** The panel's tiered pictures, each drawn at three sizes; loadPicture picks the embedded file of
     a tier and decodes it through the framework's image cache (message thread only).
@@ -39,6 +40,24 @@ juce::Image loadPicture (Picture picture, PanelLayout::ArtworkTier tier);
     seconds after its last use). Safe on any thread.
 */
 juce::Image decodePicture (Picture picture, PanelLayout::ArtworkTier tier);
+
+/** A picture decoded ahead of its first use, with the key the image cache files it under. */
+struct DecodedPicture
+{
+    juce::int64 cacheKey;
+    juce::Image image;
+};
+
+/** Decodes, bypassing the image cache, the pictures the panel's construction takes (knobs, meter
+    bar, lamp sprite, about picture) and the button pictures of each tier given: what a start
+    would otherwise decode on the message thread, for a thread that has the time. Any thread.
+*/
+std::vector<DecodedPicture> decodeAhead (const std::vector<PanelLayout::ArtworkTier>& tiers);
+
+/** Files pictures decoded ahead in the image cache, where the panel's own loads find them
+    instead of decoding. Message thread.
+*/
+void fileInImageCache (const std::vector<DecodedPicture>& pictures);
 
 /** Gives the system back the memory that decoding used and no longer needs: the pages holding
     the embedded files (a later decode reads them in again) and the heap pages the decoders freed.
