@@ -83,7 +83,9 @@ std::size_t releaseReadOnlyDataPages (const void* data, std::size_t size)
 
 void releaseFreeHeapPages()
 {
+   #if defined(__GLIBC__)
     malloc_trim (0);
+   #endif
 }
 #else
 std::size_t releaseReadOnlyDataPages (const void*, std::size_t)
