@@ -114,8 +114,8 @@ void MainComponent::resized()
             components[i]->setBounds (bounds[(size_t)i]);
     }
 
-    // Pictures of other tiers, the spares and the first background stay decoded in the cache for
-    // a while unless let go; what is on screen holds its own reference and stays.
+    // Pictures of other tiers and the spares stay decoded in the cache for a while unless let go;
+    // what is on screen holds its own reference and stays.
     juce::ImageCache::releaseUnusedImages();
 }
 
