@@ -5,6 +5,7 @@
 #include "panel/MainComponent.h"
 #include "panel/PanelArtwork.h"
 #include "panel/PanelLayout.h"
+#include "platform/PaintDelivery.h"
 #include "platform/PlatformHost.h"
 #include "widgets/Talvoz6ComboBox.h"
 
@@ -250,6 +251,14 @@ Talvoz3UIApplication::MainWindow::~MainWindow()
 {
     setConstrainer (nullptr);
     borderConstrainer = nullptr;
+}
+
+void Talvoz3UIApplication::MainWindow::paint (juce::Graphics& g)
+{
+    juce::DocumentWindow::paint (g);
+
+    // The panel's content is not opaque, so every paint of the window passes through here.
+    PaintDelivery::sendAfterThisPaint();
 }
 
 void Talvoz3UIApplication::MainWindow::closeButtonPressed()

@@ -34,6 +34,7 @@ public:
         ~MainWindow() override;
 
         void closeButtonPressed() override;
+        void paint (juce::Graphics& g) override;
 
         std::unique_ptr<BorderBoundsConstrainer> borderConstrainer;
 

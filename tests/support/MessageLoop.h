@@ -2,6 +2,22 @@
 
 #include <juce_events/juce_events.h>
 
+namespace juce
+{
+    // The framework's own step of its message loop; with true it returns at once when nothing is
+    // pending, so the queue can be drained without sleeping.
+    bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
+}
+
+/** Runs every message already waiting, and those they post, without sleeping; true if any ran. */
+inline bool drainPendingMessages()
+{
+    bool any = false;
+    while (juce::dispatchNextMessageOnSystemQueue (true))
+        any = true;
+    return any;
+}
+
 /** Runs the message loop until condition holds or timeoutMs has passed; returns the condition. */
 template <typename Condition>
 bool pumpMessagesUntil (Condition condition, int timeoutMs = 5000)

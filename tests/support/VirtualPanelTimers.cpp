@@ -1,28 +1,11 @@
 #include "support/VirtualPanelTimers.h"
 
 #include "platform/PlatformClock.h"
+#include "support/MessageLoop.h"
 
 #include <juce_events/juce_events.h>
 
 #include <algorithm>
-
-namespace juce
-{
-    // The framework's own step of its message loop; with true it returns at once when nothing is
-    // pending, so the queue can be drained without sleeping.
-    bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
-}
-
-namespace
-{
-    bool drainMessageQueue()
-    {
-        bool any = false;
-        while (juce::dispatchNextMessageOnSystemQueue (true))
-            any = true;
-        return any;
-    }
-}
 
 VirtualPanelTimers::VirtualPanelTimers()
 {
@@ -59,7 +42,7 @@ void VirtualPanelTimers::runUntilIdle()
 {
     for (;;)
     {
-        auto busy = drainMessageQueue();
+        auto busy = drainPendingMessages();
 
         for (auto& settle : background)
             busy = settle() || busy;

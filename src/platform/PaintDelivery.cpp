@@ -1,0 +1,43 @@
+// The framework's X11 classes are visible only with this set before its header is first read, so
+// this file is compiled on its own, outside its folder's unity build.
+#define JUCE_GUI_BASICS_INCLUDE_XHEADERS 1
+
+#include "platform/PaintDelivery.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <utility>
+
+namespace PaintDelivery
+{
+    namespace
+    {
+        bool sendPending = false;
+
+        void sendWhatTheDisplayHolds()
+        {
+            sendPending = false;
+
+           #if JUCE_LINUX || JUCE_BSD
+            if (auto* windowSystem = juce::XWindowSystem::getInstanceWithoutCreating())
+            {
+                if (auto* display = windowSystem->getDisplay())
+                {
+                    juce::XWindowSystemUtilities::ScopedXLock lock;
+                    juce::X11Symbols::getInstance()->xFlush (display);
+                }
+            }
+           #endif
+        }
+    }
+
+    void sendAfterThisPaint()
+    {
+        JUCE_ASSERT_MESSAGE_THREAD
+
+        // The picture is handed over after the paint returns, in the same step of the message
+        // loop; a message posted now runs after that step.
+        if (! std::exchange (sendPending, true))
+            juce::MessageManager::callAsync (sendWhatTheDisplayHolds);
+    }
+}

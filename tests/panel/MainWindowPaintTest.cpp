@@ -1,0 +1,54 @@
+// Before the X headers, whose macros clash with its names.
+#include <gtest/gtest.h>
+
+// The framework's X11 classes are visible only with this set before its header is first read.
+#define JUCE_GUI_BASICS_INCLUDE_XHEADERS 1
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include "panel/Main.h"
+#include "support/MessageLoop.h"
+
+#include <X11/Xlibint.h>
+
+namespace
+{
+    /** True while the framework's display connection holds requests it has not sent. */
+    bool displayHoldsUnsentRequests()
+    {
+        auto* display = reinterpret_cast<_XDisplay*> (juce::XWindowSystem::getInstance()->getDisplay());
+        return display->bufptr != display->buffer;
+    }
+
+    struct CountedPaints final : juce::Component
+    {
+        void paint (juce::Graphics&) override { ++count; }
+        int count = 0;
+    };
+
+    int paintsPendingFor (juce::Component& window)
+    {
+        const auto handle = reinterpret_cast<::Window> (window.getPeer()->getNativeHandle());
+        return juce::XWindowSystem::getInstance()->getNumPaintsPendingForWindow (handle);
+    }
+}
+
+TEST (MainWindowPaint, APaintedPictureIsSentOnceTheStepOfTheMessageLoopThatPaintedItEnds)
+{
+    Talvoz3UIApplication::MainWindow window ("Paint delivery");
+    auto* content = new CountedPaints();
+    window.setContentOwned (content, false);
+    window.setSize (200, 160);
+    window.addToDesktop();
+    window.setVisible (true);
+
+    // Shown, painted, and the display has taken that first picture.
+    ASSERT_TRUE (pumpMessagesUntil ([&] { return content->count > 0 && paintsPendingFor (window) == 0; }, 5000));
+    drainPendingMessages();
+
+    window.repaint();
+    window.getPeer()->performAnyPendingRepaintsNow();
+    ASSERT_TRUE (displayHoldsUnsentRequests()) << "the framework now sends a painted picture itself";
+
+    drainPendingMessages();
+    EXPECT_FALSE (displayHoldsUnsentRequests());
+}
