@@ -3,9 +3,9 @@
 /** Getting a window's freshly painted picture onto the screen without waiting a frame.
 
     On X11 the framework hands the picture a paint makes to the display connection but does not
-    send it: it leaves with the next request that waits for an answer, which is the framework's
-    next repaint tick, 10 to 17 ms later. Every paint of a window reaches the screen a frame late,
-    the first one included.
+    send it: it leaves when the framework next reads from the connection, at its next repaint tick
+    10 to 17 ms later. Every paint of a window reaches the screen a frame late, the first one
+    included.
 */
 namespace PaintDelivery
 {
