@@ -37,7 +37,7 @@ TEST (MainWindowPaint, APaintedPictureIsSentOnceTheStepOfTheMessageLoopThatPaint
     Talvoz3UIApplication::MainWindow window ("Paint delivery");
     auto* content = new CountedPaints();
     window.setContentOwned (content, false);
-    window.setSize (200, 160);
+    window.setSize (48, 32);  // small enough that even an image sent without shared memory waits in the buffer
     window.addToDesktop();
     window.setVisible (true);
 
