@@ -30,8 +30,8 @@ namespace
     {
         return [detail] (const juce::File&)
         {
-            SafeXmlFile::Result r;
-            r.problem = SafeXmlFile::Problem::cannotOpen;
+            StoredProperties::Result r;
+            r.fileProblem = GuardedFile::Problem::cannotOpen;
             r.detail = detail;
             return r;
         };
@@ -78,7 +78,7 @@ TEST_F (SettingsFileDamage, AFileThatCannotBeReadIsMovedAsideAndNeverSavedOver)
 
     const auto check = SettingsFile::checkBeforeLoading (settingsPath(), cannotOpen ("Permission denied"));
     EXPECT_EQ (check.keptAs, backup (1));
-    EXPECT_FALSE (check.storeUnusable);
+    EXPECT_FALSE (check.savingOff);
     EXPECT_TRUE (check.message (settingsPath()).contains ("Permission denied"));
     EXPECT_TRUE (check.message (settingsPath()).contains (backup (1).getFullPathName()));
 
@@ -89,13 +89,14 @@ TEST_F (SettingsFileDamage, AFileThatCannotBeReadIsMovedAsideAndNeverSavedOver)
     EXPECT_EQ (backup (1).loadFileAsString(), saved);   // never saved over
     const auto written = SettingsFile::readChecked (settingsPath());
     ASSERT_TRUE (written.ok());
-    EXPECT_NE (written.xml->getChildByAttribute ("name", "vol12"), nullptr);
+    EXPECT_TRUE (written.properties.containsKey ("vol12"));
 
-    // Where it cannot even be moved, the session neither reads nor saves a settings file.
+    // Where it cannot even be moved, the session saves nothing.
     const juce::File unmovable ("/proc/self/status");
-    const auto stuck = SettingsFile::checkBeforeLoading (unmovable, cannotOpen (""));
-    EXPECT_TRUE (stuck.storeUnusable);
-    EXPECT_TRUE (stuck.message (unmovable).contains ("no settings are read or saved"));
+    const auto stuck = SettingsFile::checkBeforeLoading (unmovable, cannotOpen ("Permission denied"));
+    EXPECT_TRUE (stuck.savingOff);
+    EXPECT_EQ (stuck.message (unmovable), "Talvo z3 Control: the settings file \"/proc/self/status\" cannot be opened (Permission denied) "
+                                          "and could not be moved aside; the panel starts with default settings and saves none in this session.");
 }
 
 TEST_F (SettingsFileDamage, HostileFilesAreSetAsideWithoutCrashHangOrUnboundedRead)
@@ -165,13 +166,14 @@ TEST_F (SettingsFileDamage, TooManyKeysIsSetAsideAndTheCapItselfLoads)
     EXPECT_FALSE (settingsPath().exists());
     panel = nullptr;
 
-    const auto oneTooMany = settingsWithKeys (SettingsFile::maxKeys + 1);
+    const auto maxKeys = SettingsFile::caps().maxForeignKeys;
+    const auto oneTooMany = settingsWithKeys (maxKeys + 1);
     ASSERT_TRUE (settingsPath().replaceWithText (oneTooMany));
     startPanel();
     EXPECT_EQ (backup (2).loadFileAsString(), oneTooMany);
     panel = nullptr;
 
-    ASSERT_TRUE (settingsPath().replaceWithText (settingsWithKeys (SettingsFile::maxKeys)));
+    ASSERT_TRUE (settingsPath().replaceWithText (settingsWithKeys (maxKeys)));
     startPanel();
     EXPECT_FALSE (backup (3).exists());
     EXPECT_EQ (panel->getUserSettings()->getValue ("k4095"), "4095");

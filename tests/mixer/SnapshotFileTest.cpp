@@ -80,7 +80,8 @@ TEST (SnapshotFile, RequiredAndOptionalKeys)
             p.remove (juce::StringRef (key));
         p.addArray (set);
         TalvoSnapShotParameter r;
-        const auto ok = SnapshotFile::readRecord (*SnapshotFile::parseProperties (SnapshotFile::toXml (p)->toString()), r);
+        const auto bytes = PropertiesDocument::write (p);
+        const auto ok = SnapshotFile::readRecord (*SnapshotFile::parseProperties (bytes.getData(), bytes.getSize()), r);
         return std::make_pair (ok, r);
     };
 
@@ -102,7 +103,7 @@ TEST (SnapshotFile, RequiredAndOptionalKeys)
 TEST (SnapshotFile, DamagedOrHostileFilesAreRejectedUnchangedAndNeverOverwritten)
 {
     ScratchFolder scratch;
-    const auto valid = SnapshotFile::toXml (SnapshotFile::keyValues (distinctRecord ({})))->toString();
+    const auto valid = PropertiesDocument::write (SnapshotFile::keyValues (distinctRecord ({}))).toString();
     int n = 0;
     for (const auto& text : { valid.substring (0, valid.length() / 2), juce::String ("\x01 not xml"),
                               "<PROPERTIES>" + juce::String::repeatedString ("<a>", 100000) + "</PROPERTIES>",

@@ -99,7 +99,7 @@ bool writeSnapshotDialog (MainComponent& panel, const juce::File& file)
 */
 void storeMix()
 {
-    juce::PropertiesFile settings (SettingsFile::options());
+    SettingsStore settings (SettingsFile::defaultFile(), SettingsFile::millisecondsBeforeSaving, true);
     namespace Keys = SettingsFile::Keys;
 
     // In 1 (source 2) panned left to Out 1/2, In 2 (source 3) right and muted, DAW a little low.
@@ -163,7 +163,7 @@ int run (const juce::File& folder)
     SimulatedTalvoZ3 talvo{ports};
     talvo.unplug();
 
-    SettingsFile::options().getDefaultFile().deleteFile();
+    SettingsFile::defaultFile().deleteFile();
     storeMix();
 
     auto panel = std::make_unique<MainComponent> (ports);
