@@ -179,6 +179,73 @@ TEST_F (SettingsFileDamage, TooManyKeysIsSetAsideAndTheCapItselfLoads)
     EXPECT_EQ (panel->getUserSettings()->getValue ("k4095"), "4095");
 }
 
+TEST_F (SettingsFileDamage, FilesThatHungOrCrashedTheFrameworksParserAreSetAsideOrReadWhole)
+{
+    // A processing instruction begun inside a tag: the framework's parser looped for ever.
+    const auto looping = juce::String::fromUTF8 ("<PROPERTIES><VALUE name=\"x\"><\xC3\xA9 e=\"<?\">?>-</VALUE></PROPERTIES>");
+    ASSERT_TRUE (settingsPath().replaceWithText (looping));
+    startPanel();
+    EXPECT_EQ (backup (1).loadFileAsString(), looping);
+    panel = nullptr;
+
+    // Mixed content in a value: the framework's writer crashed at the store's first use.
+    const juce::String mixed ("<PROPERTIES><VALUE name=\"x\"><a>t<b><c/></b></a></VALUE></PROPERTIES>");
+    ASSERT_TRUE (settingsPath().replaceWithText (mixed));
+    startPanel();
+    EXPECT_FALSE (backup (2).exists());
+    saveAfterRestore();
+    panel = nullptr;
+    EXPECT_EQ (storedSettings()->getValue ("x"), "<a>t<b><c/></b></a>");
+}
+
+TEST_F (SettingsFileDamage, WhatThePanelWritesItsNextStartReads)
+{
+    // As many keys as a read admits besides the panel's own, as large as they may be, compact.
+    const auto& caps = SettingsFile::caps();
+    const auto valueLength = static_cast<int> (caps.maxForeignBytes) / caps.maxForeignKeys - 32;
+    juce::MemoryOutputStream text;
+    text << "<PROPERTIES>";
+    for (int i = 0; i < caps.maxForeignKeys; ++i)
+        text << "<VALUE name=\"k" << i << "\" val=\"" << juce::String::repeatedString ("v", valueLength) << "\"/>";
+    text << "</PROPERTIES>";
+    ASSERT_TRUE (settingsPath().replaceWithText (text.toString()));
+
+    startPanel();
+    saveAfterRestore();
+    panel->getUserSettings()->setValue (SettingsFile::Keys::windowPosition, "fs 0 0 496 1360");
+    panel = nullptr;   // the teardown adds "ResetNextBoot"
+
+    startPanel();
+    EXPECT_FALSE (backup (1).exists());
+    EXPECT_EQ (panel->getUserSettings()->getValue ("k4095").length(), valueLength);
+    EXPECT_TRUE (panel->getUserSettings()->getBoolValue (SettingsFile::Keys::resetNextBoot));
+}
+
+TEST_F (SettingsFileDamage, WithoutAUsableStoreTheRestoreRunsOnDefaultsAndNothingIsSaved)
+{
+    // The settings folder is a plain file: the settings file can be neither read nor moved aside.
+    const auto folder = settingsPath().getParentDirectory();
+    folder.deleteRecursively();
+    ASSERT_TRUE (folder.replaceWithText ("mine"));
+
+    startPanel();
+    giveOpenOutput ("out");
+    panel->restoreProperties();
+
+    for (int slot = 0; slot < 4; ++slot)
+        EXPECT_EQ (panel->m_ssButtons[slot]->getButtonText(), SettingsFile::defaultSnapshotName (slot));
+    EXPECT_EQ (panel->m_sourceVolumeArray[0][0], _static_default_volume_array[0][0]);
+    juce::Array<std::uint8_t> commands;
+    for (const auto& message : sentBytes())
+        commands.add (message[5]);
+    EXPECT_EQ (commands, juce::Array<std::uint8_t> ({ 0x40, 0x41, 0x62 }));   // input types, then phase
+
+    saveAfterRestore();
+    panel = nullptr;
+    EXPECT_EQ (folder.loadFileAsString(), "mine");
+    folder.deleteFile();
+}
+
 TEST_F (SettingsFileDamage, TemporariesOfAnInterruptedSaveAreRemovedAtStart)
 {
     const auto folder = settingsPath().getParentDirectory();
@@ -186,16 +253,18 @@ TEST_F (SettingsFileDamage, TemporariesOfAnInterruptedSaveAreRemovedAtStart)
     const auto fresh = folder.getChildFile ("Talvoz3Panel_tempdeadbeef.settings");
     const auto notOurs = folder.getChildFile ("Talvoz3Panel_temp notes.settings");
     const auto snapshot = folder.getChildFile ("Talvoz3Panel Snapshot 1.xml");
-    for (const auto& f : { stale, fresh, notOurs, snapshot })
+    const auto staleSnapshot = folder.getChildFile ("Snapshot 3_temp0badcafe.Talvoz3");
+    for (const auto& f : { stale, fresh, notOurs, snapshot, staleSnapshot })
         ASSERT_TRUE (f.replaceWithText ("x"));
 
     const auto anHourAgo = juce::Time::getCurrentTime() - juce::RelativeTime::hours (1);
-    for (const auto& f : { stale, notOurs, snapshot })
+    for (const auto& f : { stale, notOurs, snapshot, staleSnapshot })
         f.setLastModificationTime (anHourAgo);
 
     startPanel();
 
     EXPECT_FALSE (stale.exists());
+    EXPECT_FALSE (staleSnapshot.exists());
     EXPECT_TRUE (fresh.exists());   // may belong to a save under way right now
     EXPECT_TRUE (notOurs.exists());
     EXPECT_TRUE (snapshot.exists());

@@ -106,6 +106,7 @@ TEST (SnapshotFile, DamagedOrHostileFilesAreRejectedUnchangedAndNeverOverwritten
     const auto valid = PropertiesDocument::write (SnapshotFile::keyValues (distinctRecord ({}))).toString();
     int n = 0;
     for (const auto& text : { valid.substring (0, valid.length() / 2), juce::String ("\x01 not xml"),
+                              juce::String::fromUTF8 ("<PROPERTIES><VALUE name=\"x\"><\xC3\xA9 e=\"<?\">?>-</VALUE></PROPERTIES>"),
                               "<PROPERTIES>" + juce::String::repeatedString ("<a>", 100000) + "</PROPERTIES>",
                               "<PROPERTIES>" + juce::String::repeatedString (" ", 1 << 20) + "</PROPERTIES>",
                               // more elements than our files hold: distinct keys by the ten thousand took lookups minutes
@@ -155,4 +156,11 @@ TEST (SnapshotFile, DamagedOrHostileFilesAreRejectedUnchangedAndNeverOverwritten
         EXPECT_FALSE (SnapshotFile::write (f, distinctRecord (f))) << f.getFullPathName();
     }
     EXPECT_EQ (folder.getNumberOfChildFiles (juce::File::findFilesAndDirectories), 0);
+
+    // A link to a file in a folder that does not exist: no folder is made for it.
+    const auto away = scratch.folder.getChildFile ("nonexistent").getChildFile ("x");
+    const auto dangling = scratch / "dangling";
+    ASSERT_TRUE (away.createSymbolicLink (dangling, true));
+    EXPECT_FALSE (SnapshotFile::write (dangling, distinctRecord (dangling)));
+    EXPECT_FALSE (away.getParentDirectory().exists());
 }
