@@ -1,4 +1,5 @@
 #include "mixer/SettingsFile.h"
+#include "mixer/SettingsStore.h"
 
 #include <benchmark/benchmark.h>
 

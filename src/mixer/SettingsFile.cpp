@@ -2,7 +2,6 @@
 
 #include "mixer/MixerModel.h"
 
-#include <cstdio>
 #include <unordered_set>
 
 namespace SettingsFile
@@ -14,10 +13,6 @@ namespace SettingsFile
         constexpr int numInputs = 2;
         constexpr int numTargets = 2;
 
-        juce::Time staleBefore()
-        {
-            return juce::Time::getCurrentTime() - juce::RelativeTime::minutes (1);
-        }
     }
 
     juce::File folder()
@@ -53,6 +48,11 @@ namespace SettingsFile
         return settingsCaps;
     }
 
+    juce::Time staleTemporariesBefore()
+    {
+        return juce::Time::getCurrentTime() - juce::RelativeTime::minutes (1);
+    }
+
     StoredProperties::Result readChecked (const juce::File& file)
     {
         return StoredProperties::read (file, caps());
@@ -77,7 +77,7 @@ namespace SettingsFile
     StartupCheck checkBeforeLoading (const juce::File& file, const Reader& read)
     {
         StartupCheck check;
-        check.removedTemporaries = GuardedFile::removeStaleTemporaries (file, staleBefore());
+        check.removedTemporaries = GuardedFile::removeStaleTemporaries (file, staleTemporariesBefore());
 
         check.read = read (file);
         if (check.refused())
@@ -86,24 +86,6 @@ namespace SettingsFile
             check.savingOff = check.keptAs == juce::File();
         }
         return check;
-    }
-
-    std::unique_ptr<SettingsStore> openStore()
-    {
-        const auto file = defaultFile();
-        const auto check = checkBeforeLoading (file);
-
-        if (const auto message = check.message (file); message.isNotEmpty())
-            std::fprintf (stderr, "%s\n", message.toRawUTF8());
-
-        // A linked settings file keeps its temporaries beside the file the link names.
-        if (file.isSymbolicLink())
-            GuardedFile::removeStaleTemporaries (file.getLinkedTarget(), staleBefore());
-
-        auto store = std::make_unique<SettingsStore> (file, millisecondsBeforeSaving, ! check.savingOff);
-        if (check.read.ok())
-            store->load (check.read.properties);
-        return store;
     }
 
     namespace Keys

@@ -1,10 +1,8 @@
 #pragma once
 
-#include "mixer/SettingsStore.h"
 #include "mixer/StoredProperties.h"
 
 #include <functional>
-#include <memory>
 
 /** Where the per-user settings file lies, its keys, what a read of it admits, and what the panel
     does at start with a file it cannot read. Works on the file system; message thread by use.
@@ -27,6 +25,11 @@ namespace SettingsFile
         ordinary length are free, so its saves never make a file that its next start refuses.
     */
     const PropertiesDocument::Caps& caps();
+
+    /** A temporary left by a save is stale when it was last written before this (a minute ago):
+        a younger one may belong to a save under way.
+    */
+    juce::Time staleTemporariesBefore();
 
     /** The settings file read and checked against caps(). */
     StoredProperties::Result readChecked (const juce::File& file);
@@ -53,12 +56,6 @@ namespace SettingsFile
         so that the next save cannot overwrite what was saved before.
     */
     StartupCheck checkBeforeLoading (const juce::File& file, const Reader& read = readChecked);
-
-    /** The session's store: checkBeforeLoading (its message goes to standard error, once), then
-        the properties read, or none. A file that could not be read nor moved aside leaves the store
-        empty with saving off, so the panel runs on its defaults.
-    */
-    std::unique_ptr<SettingsStore> openStore();
 
     /** Keys with an index are a stem and decimal digits without separator ("vol" + 2 + 3). */
     namespace Keys

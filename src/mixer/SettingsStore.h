@@ -2,6 +2,8 @@
 
 #include <juce_events/juce_events.h>
 
+#include <memory>
+
 /** The per-user settings as the panel reads and writes them: a property set in memory, filled from
     the settings file once at start and written back whole 3000 ms after the last change, when
     asked, and when the store is destroyed, as the framework's properties file does.
@@ -17,6 +19,13 @@ class SettingsStore final : public juce::PropertySet,
                             private juce::Timer
 {
 public:
+    /** The session's store of the settings file: the start-up check (SettingsFile::
+        checkBeforeLoading; its message goes to standard error, once), then the properties read.
+        A file that could not be read nor moved aside leaves the store empty with saving off, so
+        the panel runs on its defaults.
+    */
+    static std::unique_ptr<SettingsStore> openUserSettings();
+
     /** An empty store for the file. With saving off (a file that could not be read nor moved
         aside), nothing is ever written in this session.
     */

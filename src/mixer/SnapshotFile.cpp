@@ -185,7 +185,7 @@ namespace SnapshotFile
 
     int removeStaleTemporaries()
     {
-        const auto before = juce::Time::getCurrentTime() - juce::RelativeTime::minutes (1);
+        const auto before = SettingsFile::staleTemporariesBefore();
         int removed = 0;
         for (int slot = 0; slot < numSlots; ++slot)
         {

@@ -61,7 +61,7 @@ MainComponent::MainComponent (MidiPortSystem& ports)
     copyFactoryMatrix (m_sourceVolumeArray);
 
     // The file is checked (and set aside when unreadable) before anything reads a setting.
-    m_settingsStore = SettingsFile::openStore();
+    m_settingsStore = SettingsStore::openUserSettings();
     SnapshotFile::removeStaleTemporaries();
     m_stateRestored = false;
 

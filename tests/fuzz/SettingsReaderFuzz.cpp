@@ -54,9 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
     if (! parsed.ok())
         return 0;
 
-    SettingsStore store (juce::File(), SettingsFile::millisecondsBeforeSaving, false);
-    store.load (parsed.properties);
-    readEveryKey (store);
+    juce::PropertySet settings;
+    settings.getAllProperties() = parsed.properties;
+    readEveryKey (settings);
 
     const auto back = reparse (parsed.properties);
     require (back.ok(), "what was accepted was refused once written");

@@ -8,6 +8,7 @@
 #include "dialogs/TalvoSettingsWindow.h"
 #include "dialogs/TalvoSnapshotWindow.h"
 #include "mixer/SettingsFile.h"
+#include "mixer/SettingsStore.h"
 #include "mixer/TimerIds.h"
 #include "panel/MainComponent.h"
 #include "support/MessageLoop.h"
