@@ -6,7 +6,9 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <memory>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace PropertiesDocument
@@ -462,6 +464,15 @@ namespace
         std::vector<juce::String> keys, values;
         std::unordered_map<std::string, int> indexOfKey;
     };
+}
+
+Caps Caps::withOwnKeys (const juce::StringArray& keys)
+{
+    auto own = std::make_shared<std::unordered_set<juce::String>> (keys.begin(), keys.end());
+    Caps caps;
+    caps.numOwnKeys = static_cast<int> (own->size());
+    caps.isOwnKey = [own] (const juce::String& key) { return own->count (key) > 0; };
+    return caps;
 }
 
 std::size_t Caps::maxDocumentBytes() const

@@ -31,6 +31,9 @@ namespace PropertiesDocument
         int numOwnKeys = 0;
         std::function<bool (const juce::String&)> isOwnKey;
 
+        /** Caps whose own keys are these (the other fields at their defaults). */
+        static Caps withOwnKeys (const juce::StringArray& keys);
+
         /** Longest own value that is free of the caps: a full path fits. */
         static constexpr std::size_t ownValueMaxBytes = 4096;
 

@@ -2,13 +2,10 @@
 
 #include "mixer/MixerModel.h"
 
-#include <unordered_set>
-
 namespace SettingsFile
 {
     namespace
     {
-        constexpr int numSnapshotSlots = 4;
         constexpr int numPhaseButtons = 2;
         constexpr int numInputs = 2;
         constexpr int numTargets = 2;
@@ -28,23 +25,7 @@ namespace SettingsFile
 
     const PropertiesDocument::Caps& caps()
     {
-        static const auto settingsCaps = []
-        {
-            PropertiesDocument::Caps c;
-            c.numOwnKeys = Keys::all().size();
-            c.isOwnKey = [] (const juce::String& key)
-            {
-                static const auto own = []
-                {
-                    std::unordered_set<juce::String> keys;
-                    for (const auto& k : Keys::all())
-                        keys.insert (k);
-                    return keys;
-                }();
-                return own.count (key) > 0;
-            };
-            return c;
-        }();
+        static const auto settingsCaps = PropertiesDocument::Caps::withOwnKeys (Keys::all());
         return settingsCaps;
     }
 

@@ -17,6 +17,9 @@ namespace SettingsFile
     /** The settings file's own path: "Talvoz3Panel.settings" in folder(). */
     juce::File defaultFile();
 
+    /** The snapshot slots whose names and file paths the settings keep. */
+    constexpr int numSnapshotSlots = 4;
+
     /** Saved this long after the last change. */
     constexpr int millisecondsBeforeSaving = 3000;
 

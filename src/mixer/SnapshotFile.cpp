@@ -3,15 +3,11 @@
 #include "mixer/SettingsFile.h"
 #include "mixer/StoredProperties.h"
 
-#include <unordered_set>
-
 namespace SnapshotFile
 {
     namespace
     {
         namespace Stems = SettingsFile::Keys;
-
-        constexpr int numSlots = 4;
 
         // The framework's own text for a stored value, so files read the same either way.
         juce::String text (double value)  { return juce::var (value).toString(); }
@@ -39,24 +35,7 @@ namespace SnapshotFile
 
     const PropertiesDocument::Caps& caps()
     {
-        static const auto snapshotCaps = []
-        {
-            PropertiesDocument::Caps c;
-            c.numOwnKeys = numKeys;
-            c.isOwnKey = [] (const juce::String& key)
-            {
-                static const auto own = []
-                {
-                    const auto record = keyValues ({});
-                    std::unordered_set<juce::String> keys;
-                    for (const auto& k : record.getAllKeys())
-                        keys.insert (k);
-                    return keys;
-                }();
-                return own.count (key) > 0;
-            };
-            return c;
-        }();
+        static const auto snapshotCaps = PropertiesDocument::Caps::withOwnKeys (keyValues ({}).getAllKeys());
         return snapshotCaps;
     }
 
@@ -187,7 +166,7 @@ namespace SnapshotFile
     {
         const auto before = SettingsFile::staleTemporariesBefore();
         int removed = 0;
-        for (int slot = 0; slot < numSlots; ++slot)
+        for (int slot = 0; slot < SettingsFile::numSnapshotSlots; ++slot)
         {
             const auto file = fileForSlot (slot);
             removed += GuardedFile::removeStaleTemporaries (file.isSymbolicLink() ? file.getLinkedTarget() : file, before);

@@ -10,10 +10,7 @@ namespace
 {
     PropertiesDocument::Caps capsWithOwnKeys (std::initializer_list<const char*> own)
     {
-        PropertiesDocument::Caps caps;
-        caps.numOwnKeys = static_cast<int> (own.size());
-        caps.isOwnKey = [keys = juce::StringArray (own)] (const juce::String& key) { return keys.contains (key); };
-        return caps;
+        return PropertiesDocument::Caps::withOwnKeys (juce::StringArray (own));
     }
 
     PropertiesDocument::Parsed parse (const juce::String& text, const PropertiesDocument::Caps& caps = {})
