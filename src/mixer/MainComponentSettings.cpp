@@ -3,13 +3,9 @@
 
 namespace Keys = SettingsFile::Keys;
 
-juce::PropertiesFile* MainComponent::getUserSettings()
+SettingsStore* MainComponent::getUserSettings()
 {
-    // Without options (an unreadable file that could not be set aside) there is no store at all.
-    if (m_appProperties.getStorageParameters().applicationName.isEmpty())
-        return nullptr;
-
-    return m_appProperties.getUserSettings();
+    return m_settingsStore.get();
 }
 
 bool MainComponent::saveProperties()
@@ -24,39 +20,37 @@ bool MainComponent::saveProperties()
     // state: writing them would overwrite what was saved before.
     if (m_stateRestored)
     {
-        if (auto* settings = getUserSettings())
-        {
-            for (int slot = 0; slot < m_ssButtons.size(); ++slot)
-                settings->setValue (Keys::snapshotName (slot), m_ssButtons[slot]->getButtonText());
+        auto* settings = getUserSettings();
+        for (int slot = 0; slot < m_ssButtons.size(); ++slot)
+            settings->setValue (Keys::snapshotName (slot), m_ssButtons[slot]->getButtonText());
 
-            settings->setValue (Keys::enableControlWhileUiOpen, m_hwControlAllowed);
+        settings->setValue (Keys::enableControlWhileUiOpen, m_hwControlAllowed);
 
-            for (int source = 0; source < numMixerSources; ++source)
-                for (int destination = 0; destination < numMixerDestinations; ++destination)
-                    settings->setValue (Keys::sourceLevel (source, destination), m_sourceVolumeArray[source][destination]);
-
-            for (int source = 0; source < numMixerSources; ++source)
-                for (int destination = 0; destination < numMixerDestinations; ++destination)
-                    settings->setValue (Keys::sourceMute (source, destination), m_sourceMuteArray[source][destination]);
-
+        for (int source = 0; source < numMixerSources; ++source)
             for (int destination = 0; destination < numMixerDestinations; ++destination)
-            {
-                settings->setValue (Keys::outputLevel (destination), m_outputVolumeArray[destination]);
-                settings->setValue (Keys::outputMute (destination), m_outputMuteArray[destination]);
-            }
+                settings->setValue (Keys::sourceLevel (source, destination), m_sourceVolumeArray[source][destination]);
 
-            // The mixer keys go to disk now; the toggles below follow with the delayed save.
-            settings->saveIfNeeded();
+        for (int source = 0; source < numMixerSources; ++source)
+            for (int destination = 0; destination < numMixerDestinations; ++destination)
+                settings->setValue (Keys::sourceMute (source, destination), m_sourceMuteArray[source][destination]);
 
-            for (int index = 0; index < m_phaseButtons.size(); ++index)
-                settings->setValue (Keys::phase (index), m_phaseButtons[index]->getToggleState());
-
-            settings->setValue (Keys::phantomPower (1), m_48V1.getToggleState());
-            settings->setValue (Keys::phantomPower (2), m_48V2.getToggleState());
-
-            settings->setValue (Keys::target (0), m_selectedTargets.contains (0));
-            settings->setValue (Keys::target (1), m_selectedTargets.contains (1));
+        for (int destination = 0; destination < numMixerDestinations; ++destination)
+        {
+            settings->setValue (Keys::outputLevel (destination), m_outputVolumeArray[destination]);
+            settings->setValue (Keys::outputMute (destination), m_outputMuteArray[destination]);
         }
+
+        // The mixer keys go to disk now; the toggles below follow with the delayed save.
+        settings->saveIfNeeded();
+
+        for (int index = 0; index < m_phaseButtons.size(); ++index)
+            settings->setValue (Keys::phase (index), m_phaseButtons[index]->getToggleState());
+
+        settings->setValue (Keys::phantomPower (1), m_48V1.getToggleState());
+        settings->setValue (Keys::phantomPower (2), m_48V2.getToggleState());
+
+        settings->setValue (Keys::target (0), m_selectedTargets.contains (0));
+        settings->setValue (Keys::target (1), m_selectedTargets.contains (1));
     }
 
     m_saveInProgress = false;
@@ -69,8 +63,6 @@ void MainComponent::restoreProperties (bool)
         return;
 
     auto* settings = getUserSettings();
-    if (settings == nullptr)
-        return;
 
     for (int slot = 0; slot < m_ssButtons.size(); ++slot)
     {

@@ -1,143 +1,56 @@
 #include "mixer/SettingsFile.h"
 
-#include <cerrno>
-#include <climits>
-#include <cstdio>
-#include <cstdlib>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "mixer/MixerModel.h"
 
 namespace SettingsFile
 {
     namespace
     {
-        /** The regular file that a link at the settings path ends at, when the store's options can
-            name it: applicationName + "." + suffix needs a name with an extension.
-        */
-        std::optional<juce::File> linkedSettingsFile()
-        {
-            const auto link = defaultFile();
-            if (! link.isSymbolicLink())
-                return std::nullopt;
+        constexpr int numPhaseButtons = 2;
+        constexpr int numInputs = 2;
+        constexpr int numTargets = 2;
 
-            char resolved[PATH_MAX];
-            struct stat info {};
-            if (::realpath (link.getFullPathName().toRawUTF8(), resolved) == nullptr
-                || ::stat (resolved, &info) != 0 || ! S_ISREG (info.st_mode))
-                return std::nullopt;
-
-            const juce::File target (juce::String::fromUTF8 (resolved));
-            const auto name = target.getFileName();
-            const auto dot = name.lastIndexOfChar ('.');
-            if (dot <= 0 || dot == name.length() - 1 || name != juce::File::createLegalFileName (name))
-                return std::nullopt;
-
-            return target;
-        }
-
-        /** rename() that never replaces an existing file. */
-        bool moveWithoutReplacing (const juce::File& from, const juce::File& to)
-        {
-            const auto source = from.getFullPathName().toRawUTF8();
-            const auto destination = to.getFullPathName().toRawUTF8();
-
-            if (::renameat2 (AT_FDCWD, source, AT_FDCWD, destination, RENAME_NOREPLACE) == 0)
-                return true;
-
-            if (errno != EINVAL && errno != ENOSYS)
-                return false;
-
-            // A file system without the flag: look first (a lost race only means a wrong number).
-            struct stat info {};
-            if (::lstat (destination, &info) == 0)
-            {
-                errno = EEXIST;
-                return false;
-            }
-            return ::rename (source, destination) == 0;
-        }
-
-        bool isTemporaryName (const juce::String& name, const juce::String& stem, const juce::String& extension)
-        {
-            if (! name.startsWith (stem) || ! name.endsWith (extension) || name.length() <= stem.length() + extension.length())
-                return false;
-
-            return name.substring (stem.length(), name.length() - extension.length()).containsOnly ("0123456789abcdef");
-        }
     }
 
-    juce::File defaultFile()
-    {
-        return folder().getChildFile ("Talvoz3Panel.settings");
-    }
     juce::File folder()
     {
         return juce::File::getSpecialLocation (juce::File::userApplicationDataDirectory)
                    .getChildFile ("Talvoz3Panel");
     }
 
-    juce::PropertiesFile::Options options()
+    juce::File defaultFile()
     {
-        juce::PropertiesFile::Options o;
-        o.applicationName = "Talvoz3Panel";
-        o.filenameSuffix = ".settings";
-        o.osxLibrarySubFolder = "Application Support";
-        // An absolute folder name takes the place of the platform's default sub-folder.
-        o.folderName = folder().getFullPathName();
-        o.commonToAllUsers = false;
-        o.ignoreCaseOfKeyNames = false;
-        o.doNotSave = false;
-        o.millisecondsBeforeSaving = 3000;
-        o.storageFormat = juce::PropertiesFile::storeAsXML;
-
-        if (const auto target = linkedSettingsFile())
-        {
-            const auto name = target->getFileName();
-            const auto dot = name.lastIndexOfChar ('.');
-            o.folderName = target->getParentDirectory().getFullPathName();
-            o.applicationName = name.substring (0, dot);
-            o.filenameSuffix = name.substring (dot + 1);   // no leading dot: the name is joined as it stands
-        }
-
-        return o;
+        return folder().getChildFile ("Talvoz3Panel.settings");
     }
 
-    SafeXmlFile::Result readChecked (const juce::File& file)
+    const PropertiesDocument::Caps& caps()
     {
-        auto result = SafeXmlFile::read (file, {});
-        if (! result.ok())
-            return result;
+        static const auto settingsCaps = PropertiesDocument::Caps::withOwnKeys (Keys::all());
+        return settingsCaps;
+    }
 
-        if (! result.xml->hasTagName ("PROPERTIES"))
-        {
-            result.problem = SafeXmlFile::Problem::notXml;
-            result.detail = "its root element is not PROPERTIES";
-            result.xml = nullptr;
-        }
-        else if (result.xml->getNumChildElements() > maxKeys)
-        {
-            result.problem = SafeXmlFile::Problem::tooLarge;
-            result.detail = "more than " + juce::String (maxKeys) + " keys";
-            result.xml = nullptr;
-        }
+    juce::Time staleTemporariesBefore()
+    {
+        return juce::Time::getCurrentTime() - juce::RelativeTime::minutes (1);
+    }
 
-        return result;
+    StoredProperties::Result readChecked (const juce::File& file)
+    {
+        return StoredProperties::read (file, caps());
     }
 
     juce::String StartupCheck::message (const juce::File& file) const
     {
-        if (problem == SafeXmlFile::Problem::none && ! storeUnusable)
+        if (! refused())
             return {};
 
         juce::String text;
-        text << "Talvo z3 Control: the settings file \"" << file.getFullPathName() << "\" is "
-             << SafeXmlFile::describe (problem) << (detail.isNotEmpty() ? " (" + detail + ")" : juce::String());
+        text << "Talvo z3 Control: the settings file \"" << file.getFullPathName() << "\" " << read.describe();
 
-        if (storeUnusable)
-            text << " and could not be moved aside; no settings are read or saved in this session.";
+        if (savingOff)
+            text << " and could not be moved aside; the panel starts with default settings and saves none in this session.";
         else
-            text << "; it was moved unchanged to \"" << keptAs.getFullPathName() << "\" and the program starts with default settings.";
+            text << "; it was moved unchanged to \"" << keptAs.getFullPathName() << "\" and the panel starts with default settings.";
 
         return text;
     }
@@ -145,72 +58,15 @@ namespace SettingsFile
     StartupCheck checkBeforeLoading (const juce::File& file, const Reader& read)
     {
         StartupCheck check;
-        check.removedTemporaries = removeStaleTemporaries (file, juce::Time::getCurrentTime() - juce::RelativeTime::minutes (1));
+        check.removedTemporaries = GuardedFile::removeStaleTemporaries (file, staleTemporariesBefore());
 
-        const auto result = read (file);
-        if (result.ok() || result.problem == SafeXmlFile::Problem::missing)
-            return check;
-
-        check.problem = result.problem;
-        check.detail = result.detail;
-        check.keptAs = setAside (file);
-        check.storeUnusable = check.keptAs == juce::File();
+        check.read = read (file);
+        if (check.refused())
+        {
+            check.keptAs = GuardedFile::setAside (file);
+            check.savingOff = check.keptAs == juce::File();
+        }
         return check;
-    }
-
-    juce::File setAside (const juce::File& file)
-    {
-        for (int number = 1; number <= 1000; ++number)
-        {
-            const auto copy = file.getSiblingFile (file.getFileName() + ".unreadable"
-                                                   + (number == 1 ? juce::String() : "." + juce::String (number)));
-            if (moveWithoutReplacing (file, copy))
-                return copy;
-            if (errno != EEXIST)
-                return {};
-        }
-        return {};
-    }
-
-    int removeStaleTemporaries (const juce::File& settingsFile, juce::Time writtenBefore)
-    {
-        const auto stem = settingsFile.getFileNameWithoutExtension() + "_temp";
-        const auto extension = settingsFile.getFileExtension();
-        int removed = 0;
-
-        for (const auto& entry : juce::RangedDirectoryIterator (settingsFile.getParentDirectory(), false, stem + "*",
-                                                                 juce::File::findFiles | juce::File::ignoreHiddenFiles))
-        {
-            const auto& candidate = entry.getFile();
-            struct stat info {};
-            if (! isTemporaryName (candidate.getFileName(), stem, extension)
-                || ::lstat (candidate.getFullPathName().toRawUTF8(), &info) != 0 || ! S_ISREG (info.st_mode)
-                || candidate.getLastModificationTime() >= writtenBefore)
-                continue;
-
-            if (::unlink (candidate.getFullPathName().toRawUTF8()) == 0)
-                ++removed;
-        }
-
-        return removed;
-    }
-
-    std::optional<juce::PropertiesFile::Options> prepareStore()
-    {
-        const auto file = defaultFile();
-        const auto check = checkBeforeLoading (file);
-
-        if (const auto message = check.message (file); message.isNotEmpty())
-            std::fprintf (stderr, "%s\n", message.toRawUTF8());
-
-        if (check.storeUnusable)
-            return std::nullopt;
-
-        auto o = options();
-        if (const auto linked = o.getDefaultFile(); linked != file)
-            removeStaleTemporaries (linked, juce::Time::getCurrentTime() - juce::RelativeTime::minutes (1));
-
-        return o;
     }
 
     namespace Keys
@@ -224,6 +80,29 @@ namespace SettingsFile
         juce::String phase (int index)                          { return "Phase" + juce::String (index); }
         juce::String phantomPower (int input)                   { return "48V" + juce::String (input); }
         juce::String target (int index)                         { return "Target" + juce::String (index); }
+
+        const juce::StringArray& all()
+        {
+            static const auto keys = []
+            {
+                juce::StringArray k { windowPosition, resetNextBoot, enableControlWhileUiOpen };
+                for (int slot = 0; slot < numSnapshotSlots; ++slot)
+                    k.add (snapshotName (slot)), k.add (snapshotPath (slot));
+                for (int source = 0; source < numMixerSources; ++source)
+                    for (int destination = 0; destination < numMixerDestinations; ++destination)
+                        k.add (sourceLevel (source, destination)), k.add (sourceMute (source, destination));
+                for (int destination = 0; destination < numMixerDestinations; ++destination)
+                    k.add (outputLevel (destination)), k.add (outputMute (destination));
+                for (int index = 0; index < numPhaseButtons; ++index)
+                    k.add (phase (index));
+                for (int input = 1; input <= numInputs; ++input)
+                    k.add (phantomPower (input));
+                for (int index = 0; index < numTargets; ++index)
+                    k.add (target (index));
+                return k;
+            }();
+            return keys;
+        }
     }
 
     juce::String defaultSnapshotName (int slot)

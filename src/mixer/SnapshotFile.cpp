@@ -1,18 +1,13 @@
 #include "mixer/SnapshotFile.h"
 
-#include "mixer/SafeXmlFile.h"
 #include "mixer/SettingsFile.h"
+#include "mixer/StoredProperties.h"
 
 namespace SnapshotFile
 {
     namespace
     {
         namespace Stems = SettingsFile::Keys;
-
-        constexpr const char* rootTag = "PROPERTIES";
-        constexpr const char* valueTag = "VALUE";
-        constexpr const char* nameAttribute = "name";
-        constexpr const char* valueAttribute = "val";
 
         // The framework's own text for a stored value, so files read the same either way.
         juce::String text (double value)  { return juce::var (value).toString(); }
@@ -21,27 +16,6 @@ namespace SnapshotFile
         bool readBool (const juce::StringPairArray& p, const juce::String& key)
         {
             return p.getValue (key, {}).getIntValue() != 0;
-        }
-
-        std::optional<juce::StringPairArray> propertiesOf (const SafeXmlFile::Result& parsed)
-        {
-            if (! parsed.ok() || ! parsed.xml->hasTagName (rootTag))
-                return std::nullopt;
-
-            juce::StringPairArray p (false);
-            for (auto* e : parsed.xml->getChildWithTagNameIterator (valueTag))
-            {
-                const auto name = e->getStringAttribute (nameAttribute);
-                if (name.isEmpty())
-                    continue;
-
-                // A value that holds XML is stored as a child element, as the framework stores it.
-                if (auto* child = e->getFirstChildElement())
-                    p.set (name, child->toString (juce::XmlElement::TextFormat().singleLine().withoutHeader()));
-                else
-                    p.set (name, e->getStringAttribute (valueAttribute));
-            }
-            return p;
         }
 
         /** Nothing but white space: nothing that a save could lose. */
@@ -57,6 +31,12 @@ namespace SnapshotFile
     juce::File fileForSlot (int slot)
     {
         return SettingsFile::folder().getChildFile ("Snapshot " + juce::String (slot + 1) + ".Talvoz3");
+    }
+
+    const PropertiesDocument::Caps& caps()
+    {
+        static const auto snapshotCaps = PropertiesDocument::Caps::withOwnKeys (keyValues ({}).getAllKeys());
+        return snapshotCaps;
     }
 
     juce::StringPairArray keyValues (const TalvoSnapShotParameter& record)
@@ -91,33 +71,21 @@ namespace SnapshotFile
         return p;
     }
 
-    std::optional<juce::StringPairArray> parseProperties (const juce::String& documentText)
-    {
-        return parseProperties (documentText.toRawUTF8(), documentText.getNumBytesAsUTF8());
-    }
-
     std::optional<juce::StringPairArray> parseProperties (const void* data, size_t size)
     {
-        return propertiesOf (SafeXmlFile::parse (data, size, {}));
-    }
-
-    std::unique_ptr<juce::XmlElement> toXml (const juce::StringPairArray& properties)
-    {
-        auto root = std::make_unique<juce::XmlElement> (rootTag);
-        for (int i = 0; i < properties.size(); ++i)
-        {
-            auto* e = root->createNewChildElement (valueTag);
-            e->setAttribute (nameAttribute, properties.getAllKeys()[i]);
-            e->setAttribute (valueAttribute, properties.getAllValues()[i]);
-        }
-        return root;
+        auto parsed = PropertiesDocument::parse (data, size, caps());
+        if (! parsed.ok())
+            return std::nullopt;
+        return std::move (parsed.properties);
     }
 
     std::optional<juce::StringPairArray> readProperties (const juce::File& file)
     {
-        return propertiesOf (SafeXmlFile::read (file, {}));
+        auto read = StoredProperties::read (file, caps());
+        if (! read.ok())
+            return std::nullopt;
+        return std::move (read.properties);
     }
-
     bool readRecord (const juce::StringPairArray& p, TalvoSnapShotParameter& record)
     {
         const auto& keys = p.getAllKeys();
@@ -171,30 +139,38 @@ namespace SnapshotFile
 
     bool write (const juce::File& file, const TalvoSnapShotParameter& record)
     {
-        const auto target = file.isSymbolicLink() ? file.getLinkedTarget() : file;
-        if (target.getFullPathName().isEmpty())
+        if (file.getFullPathName().isEmpty())
             return false;
 
-        juce::StringPairArray properties (false);
+        const auto existing = StoredProperties::read (file, caps());
+        if (existing.fileProblem == GuardedFile::Problem::notARegularFile)
+            return false;
 
-        if (target.exists())
-        {
-            const auto existing = SafeXmlFile::read (target, {});
-            if (existing.problem == SafeXmlFile::Problem::notARegularFile)
-                return false;
+        auto properties = existing.properties;
+        const bool unreadable = ! existing.ok() && ! existing.missing();
+        const bool blank = existing.fileProblem == GuardedFile::Problem::none && isBlank (existing.bytes);
 
-            if (const auto read = propertiesOf (existing))
-                properties = *read;
-            else if (! (existing.problem == SafeXmlFile::Problem::notXml && isBlank (existing.bytes))
-                     && SettingsFile::setAside (target) == juce::File())
-                return false; // what could not be read is never overwritten
-        }
+        // What could not be read is never overwritten. A link stays where it is: the file it
+        // names is set aside, and the new one is written through the link.
+        if (unreadable && ! blank && GuardedFile::setAside (file.isSymbolicLink() ? file.getLinkedTarget() : file) == juce::File())
+            return false;
 
         const auto values = keyValues (record);
         for (int i = 0; i < values.size(); ++i)
             properties.set (values.getAllKeys()[i], values.getAllValues()[i]);
 
-        target.getParentDirectory().createDirectory();
-        return toXml (properties)->writeTo (target);
+        return StoredProperties::write (file, properties);
+    }
+
+    int removeStaleTemporaries()
+    {
+        const auto before = SettingsFile::staleTemporariesBefore();
+        int removed = 0;
+        for (int slot = 0; slot < SettingsFile::numSnapshotSlots; ++slot)
+        {
+            const auto file = fileForSlot (slot);
+            removed += GuardedFile::removeStaleTemporaries (file.isSymbolicLink() ? file.getLinkedTarget() : file, before);
+        }
+        return removed;
     }
 }

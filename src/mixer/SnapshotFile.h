@@ -1,19 +1,19 @@
 #pragma once
 
+#include "mixer/PropertiesDocument.h"
 #include "mixer/TalvoSnapShotParameter.h"
 
 #include <juce_core/juce_core.h>
 
 #include <cstddef>
-#include <memory>
 #include <optional>
 
 /** The snapshot files: where each slot's file lies, its keys in the order they are written, and
-    the reading, checking and writing of a file. Pure code, message thread by use.
+    the reading, checking and writing of a file. Works on the file system; message thread by use.
 
-    A file is the framework's XML properties format: root "PROPERTIES", one "VALUE" element per key
-    with the attributes "name" and "val"; bools are "1" / "0", levels decimal dB. Keys are
-    case-sensitive.
+    A file is the XML properties format (PropertiesDocument): root "PROPERTIES", one "VALUE"
+    element per key with the attributes "name" and "val"; bools are "1" / "0", levels decimal dB.
+    Keys are case-sensitive.
 */
 namespace SnapshotFile
 {
@@ -39,19 +39,16 @@ namespace SnapshotFile
     */
     juce::StringPairArray keyValues (const TalvoSnapShotParameter& record);
 
-    /** The keys of a properties document in file order (a repeated key keeps its first place and
-        its last value); nothing when the text is not such a document or fails the safety checks.
-    */
-    std::optional<juce::StringPairArray> parseProperties (const juce::String& text);
+    /** What a read admits: the record's own keys, and at most 4096 others in 1 MiB. */
+    const PropertiesDocument::Caps& caps();
 
-    /** parseProperties on a file's bytes, as a read takes them (UTF-8, checked before parsing). */
+    /** The keys of a properties document in file order (a repeated key keeps its first place and
+        its last value); nothing when the bytes are not such a document within caps().
+    */
     std::optional<juce::StringPairArray> parseProperties (const void* data, size_t size);
 
-    /** The properties document of the keys in their order, every value in a "val" attribute. */
-    std::unique_ptr<juce::XmlElement> toXml (const juce::StringPairArray& properties);
-
-    /** parseProperties on a regular file of at most a megabyte, read without blocking. Nothing
-        for anything else at the path or a file that is not UTF-8 text.
+    /** parseProperties on a regular file, read without blocking. Nothing for anything else at the
+        path.
     */
     std::optional<juce::StringPairArray> readProperties (const juce::File& file);
 
@@ -73,9 +70,15 @@ namespace SnapshotFile
 
         A path to something that is not a regular file (a directory, a FIFO, a device) is left
         alone. An existing file that cannot be read as a properties document is renamed aside
-        (SettingsFile::setAside: "... .unreadable", then ".unreadable.2", ...; never over an earlier
-        one) before the new one takes its place; a blank one is simply replaced. A symbolic link is written through.
-        Returns true when the file was written.
+        (GuardedFile::setAside: "... .unreadable", then ".unreadable.2", ...; never over an earlier
+        one) before the new one takes its place; a blank one is simply replaced. A symbolic link is
+        written through, and no folder is created for its target (GuardedFile::replace). The file
+        keeps its permissions. Returns true when the file was written.
     */
     bool write (const juce::File& file, const TalvoSnapShotParameter& record);
+
+    /** Deletes the temporaries that saves cut short left beside the four slots' files (older than
+        a minute). Returns how many went.
+    */
+    int removeStaleTemporaries();
 }

@@ -2,6 +2,7 @@
 
 #include "device/RawUsbDeviceLayer.h"
 #include "mixer/SettingsFile.h"
+#include "mixer/SnapshotFile.h"
 #include "panel/CommandLineSwitches.h"
 #include "panel/PanelArtwork.h"
 #include "resources/OVKBIN.h"
@@ -59,9 +60,9 @@ MainComponent::MainComponent (MidiPortSystem& ports)
 
     copyFactoryMatrix (m_sourceVolumeArray);
 
-    // The file is checked (and set aside when unreadable) before the store first reads it.
-    if (const auto options = SettingsFile::prepareStore())
-        m_appProperties.setStorageParameters (*options);
+    // The file is checked (and set aside when unreadable) before anything reads a setting.
+    m_settingsStore = SettingsStore::openUserSettings();
+    SnapshotFile::removeStaleTemporaries();
     m_stateRestored = false;
 
     for (auto* editor : { &m_midiMonitorIn, &m_midiMonitorOut })

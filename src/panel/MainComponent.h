@@ -8,6 +8,7 @@
 #include "dialogs/TalvoSettingsWindow.h"
 #include "mixer/MixerModel.h"
 #include "mixer/PanelTimers.h"
+#include "mixer/SettingsStore.h"
 #include "mixer/StripSends.h"
 #include "panel/BackgroundRescaler.h"
 #include "panel/PanelLayout.h"
@@ -195,8 +196,10 @@ public:
     */
     void restoreProperties (bool unused = false);
 
-    /** The user settings file. */
-    juce::PropertiesFile* getUserSettings();
+    /** The user settings; always there (a session whose file cannot be used runs on an empty
+        store that saves nothing).
+    */
+    SettingsStore* getUserSettings();
 
     //==============================================================================
     // Refreshing the controls (panel/MainComponentRefresh.cpp)
@@ -379,7 +382,7 @@ public:
 
     //==============================================================================
     OVKdBLabelLookAndFeel m_dBLabelLookAndFeel;
-    juce::ApplicationProperties m_appProperties;
+    std::unique_ptr<SettingsStore> m_settingsStore;
     std::unique_ptr<PopupMenuLookandFeel> m_menuBarLookAndFeel;
 
     // Owned windows: two spares nothing uses, the routing dialogs nothing opens, the about box.

@@ -1,32 +1,15 @@
-// The settings file's way in: our checked reader (regular file, size, nesting, root and key count),
-// then the framework's own XML properties load, then every key the panel reads.
+// The settings file's way in: the checked parse with the settings caps, then every key the panel
+// reads. Whatever is accepted must read back equal once written, and stay accepted when the panel
+// writes its own keys over it.
 
-#include "mixer/SafeXmlFile.h"
 #include "mixer/SettingsFile.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <unistd.h>
 
 namespace
 {
-    /** The deepest element of a parsed tree, walked without recursion. */
-    int depthOf (const juce::XmlElement& root)
-    {
-        int deepest = 0;
-        std::vector<std::pair<const juce::XmlElement*, int>> pending { { &root, 1 } };
-        while (! pending.empty())
-        {
-            const auto [element, depth] = pending.back();
-            pending.pop_back();
-            deepest = std::max (deepest, depth);
-            for (auto* child = element->getFirstChildElement(); child != nullptr; child = child->getNextElement())
-                pending.emplace_back (child, depth + 1);
-        }
-        return deepest;
-    }
-
     void require (bool condition, const char* what)
     {
         if (! condition)
@@ -35,13 +18,6 @@ namespace
             std::abort();
         }
     }
-
-    struct ScratchFile
-    {
-        ~ScratchFile() { file.deleteFile(); }
-        juce::File file = juce::File::getSpecialLocation (juce::File::tempDirectory)
-                              .getChildFile ("settings-fuzz-" + juce::String (static_cast<int> (::getpid())) + ".settings");
-    };
 
     void readEveryKey (const juce::PropertySet& settings)
     {
@@ -63,41 +39,35 @@ namespace
         sum = sum + (settings.getBoolValue (Keys::resetNextBoot) ? 1 : 0) + (settings.getBoolValue (Keys::enableControlWhileUiOpen) ? 1 : 0)
             + settings.getValue (Keys::windowPosition).length();
     }
+
+    PropertiesDocument::Parsed reparse (const juce::StringPairArray& properties)
+    {
+        const auto written = PropertiesDocument::write (properties);
+        require (written.getSize() <= SettingsFile::caps().maxDocumentBytes(), "wrote more than a read admits");
+        return PropertiesDocument::parse (written.getData(), written.getSize(), SettingsFile::caps());
+    }
 }
 
 extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
 {
-    static ScratchFile scratch;
-
-    // The pure check: whatever it passes, the parser went no deeper than it measured.
-    const SafeXmlFile::Limits limits;
-    const auto parsed = SafeXmlFile::parse (data, size, limits);
-    if (parsed.ok())
-        require (depthOf (*parsed.xml) <= limits.maxDepth, "parsed deeper than the measured depth");
-
-    // The file path, as the panel takes it at start (written plainly: a synced write per input
-    // would leave the time budget to the disk). Only text the check passes reaches the framework.
+    const auto parsed = PropertiesDocument::parse (data, size, SettingsFile::caps());
     if (! parsed.ok())
         return 0;
 
-    {
-        std::ofstream out (scratch.file.getFullPathName().toStdString(), std::ios::binary | std::ios::trunc);
-        out.write (reinterpret_cast<const char*> (data), static_cast<std::streamsize> (size));
-        if (! out)
-            return 0;
-    }
-
-    const auto checked = SettingsFile::readChecked (scratch.file);
-    if (! checked.ok())
-        return 0;
-
-    require (checked.xml->hasTagName ("PROPERTIES"), "accepted a file without the settings root");
-    require (checked.xml->getNumChildElements() <= SettingsFile::maxKeys, "accepted more keys than the cap");
-
-    auto options = SettingsFile::options();
-    options.doNotSave = true;
-    options.millisecondsBeforeSaving = 0;
-    juce::PropertiesFile settings (scratch.file, options);
+    juce::PropertySet settings;
+    settings.getAllProperties() = parsed.properties;
     readEveryKey (settings);
+
+    const auto back = reparse (parsed.properties);
+    require (back.ok(), "what was accepted was refused once written");
+    require (back.properties == parsed.properties && back.properties.getAllKeys() == parsed.properties.getAllKeys(),
+             "what was accepted read back different once written");
+
+    // The panel's saves write its own keys, with values up to the length the caps leave free.
+    auto saved = parsed.properties;
+    const auto ownValue = saved.size() > 0 ? saved.getAllValues()[0].substring (0, 512) : juce::String ("-90.0");
+    for (const auto& key : SettingsFile::Keys::all())
+        saved.set (key, ownValue);
+    require (reparse (saved).ok(), "the panel's own save made a file its next start refuses");
     return 0;
 }

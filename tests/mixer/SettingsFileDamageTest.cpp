@@ -30,8 +30,8 @@ namespace
     {
         return [detail] (const juce::File&)
         {
-            SafeXmlFile::Result r;
-            r.problem = SafeXmlFile::Problem::cannotOpen;
+            StoredProperties::Result r;
+            r.fileProblem = GuardedFile::Problem::cannotOpen;
             r.detail = detail;
             return r;
         };
@@ -78,7 +78,7 @@ TEST_F (SettingsFileDamage, AFileThatCannotBeReadIsMovedAsideAndNeverSavedOver)
 
     const auto check = SettingsFile::checkBeforeLoading (settingsPath(), cannotOpen ("Permission denied"));
     EXPECT_EQ (check.keptAs, backup (1));
-    EXPECT_FALSE (check.storeUnusable);
+    EXPECT_FALSE (check.savingOff);
     EXPECT_TRUE (check.message (settingsPath()).contains ("Permission denied"));
     EXPECT_TRUE (check.message (settingsPath()).contains (backup (1).getFullPathName()));
 
@@ -89,13 +89,14 @@ TEST_F (SettingsFileDamage, AFileThatCannotBeReadIsMovedAsideAndNeverSavedOver)
     EXPECT_EQ (backup (1).loadFileAsString(), saved);   // never saved over
     const auto written = SettingsFile::readChecked (settingsPath());
     ASSERT_TRUE (written.ok());
-    EXPECT_NE (written.xml->getChildByAttribute ("name", "vol12"), nullptr);
+    EXPECT_TRUE (written.properties.containsKey ("vol12"));
 
-    // Where it cannot even be moved, the session neither reads nor saves a settings file.
+    // Where it cannot even be moved, the session saves nothing.
     const juce::File unmovable ("/proc/self/status");
-    const auto stuck = SettingsFile::checkBeforeLoading (unmovable, cannotOpen (""));
-    EXPECT_TRUE (stuck.storeUnusable);
-    EXPECT_TRUE (stuck.message (unmovable).contains ("no settings are read or saved"));
+    const auto stuck = SettingsFile::checkBeforeLoading (unmovable, cannotOpen ("Permission denied"));
+    EXPECT_TRUE (stuck.savingOff);
+    EXPECT_EQ (stuck.message (unmovable), "Talvo z3 Control: the settings file \"/proc/self/status\" cannot be opened (Permission denied) "
+                                          "and could not be moved aside; the panel starts with default settings and saves none in this session.");
 }
 
 TEST_F (SettingsFileDamage, HostileFilesAreSetAsideWithoutCrashHangOrUnboundedRead)
@@ -165,16 +166,84 @@ TEST_F (SettingsFileDamage, TooManyKeysIsSetAsideAndTheCapItselfLoads)
     EXPECT_FALSE (settingsPath().exists());
     panel = nullptr;
 
-    const auto oneTooMany = settingsWithKeys (SettingsFile::maxKeys + 1);
+    const auto maxKeys = SettingsFile::caps().maxForeignKeys;
+    const auto oneTooMany = settingsWithKeys (maxKeys + 1);
     ASSERT_TRUE (settingsPath().replaceWithText (oneTooMany));
     startPanel();
     EXPECT_EQ (backup (2).loadFileAsString(), oneTooMany);
     panel = nullptr;
 
-    ASSERT_TRUE (settingsPath().replaceWithText (settingsWithKeys (SettingsFile::maxKeys)));
+    ASSERT_TRUE (settingsPath().replaceWithText (settingsWithKeys (maxKeys)));
     startPanel();
     EXPECT_FALSE (backup (3).exists());
     EXPECT_EQ (panel->getUserSettings()->getValue ("k4095"), "4095");
+}
+
+TEST_F (SettingsFileDamage, FilesThatHungOrCrashedTheFrameworksParserAreSetAsideOrReadWhole)
+{
+    // A processing instruction begun inside a tag: the framework's parser looped for ever.
+    const auto looping = juce::String::fromUTF8 ("<PROPERTIES><VALUE name=\"x\"><\xC3\xA9 e=\"<?\">?>-</VALUE></PROPERTIES>");
+    ASSERT_TRUE (settingsPath().replaceWithText (looping));
+    startPanel();
+    EXPECT_EQ (backup (1).loadFileAsString(), looping);
+    panel = nullptr;
+
+    // Mixed content in a value: the framework's writer crashed at the store's first use.
+    const juce::String mixed ("<PROPERTIES><VALUE name=\"x\"><a>t<b><c/></b></a></VALUE></PROPERTIES>");
+    ASSERT_TRUE (settingsPath().replaceWithText (mixed));
+    startPanel();
+    EXPECT_FALSE (backup (2).exists());
+    saveAfterRestore();
+    panel = nullptr;
+    EXPECT_EQ (storedSettings()->getValue ("x"), "<a>t<b><c/></b></a>");
+}
+
+TEST_F (SettingsFileDamage, WhatThePanelWritesItsNextStartReads)
+{
+    // As many keys as a read admits besides the panel's own, as large as they may be, compact.
+    const auto& caps = SettingsFile::caps();
+    const auto valueLength = static_cast<int> (caps.maxForeignBytes) / caps.maxForeignKeys - 32;
+    juce::MemoryOutputStream text;
+    text << "<PROPERTIES>";
+    for (int i = 0; i < caps.maxForeignKeys; ++i)
+        text << "<VALUE name=\"k" << i << "\" val=\"" << juce::String::repeatedString ("v", valueLength) << "\"/>";
+    text << "</PROPERTIES>";
+    ASSERT_TRUE (settingsPath().replaceWithText (text.toString()));
+
+    startPanel();
+    saveAfterRestore();
+    panel->getUserSettings()->setValue (SettingsFile::Keys::windowPosition, "fs 0 0 496 1360");
+    panel = nullptr;   // the teardown adds "ResetNextBoot"
+
+    startPanel();
+    EXPECT_FALSE (backup (1).exists());
+    EXPECT_EQ (panel->getUserSettings()->getValue ("k4095").length(), valueLength);
+    EXPECT_TRUE (panel->getUserSettings()->getBoolValue (SettingsFile::Keys::resetNextBoot));
+}
+
+TEST_F (SettingsFileDamage, WithoutAUsableStoreTheRestoreRunsOnDefaultsAndNothingIsSaved)
+{
+    // The settings folder is a plain file: the settings file can be neither read nor moved aside.
+    const auto folder = settingsPath().getParentDirectory();
+    folder.deleteRecursively();
+    ASSERT_TRUE (folder.replaceWithText ("mine"));
+
+    startPanel();
+    giveOpenOutput ("out");
+    panel->restoreProperties();
+
+    for (int slot = 0; slot < 4; ++slot)
+        EXPECT_EQ (panel->m_ssButtons[slot]->getButtonText(), SettingsFile::defaultSnapshotName (slot));
+    EXPECT_EQ (panel->m_sourceVolumeArray[0][0], _static_default_volume_array[0][0]);
+    juce::Array<std::uint8_t> commands;
+    for (const auto& message : sentBytes())
+        commands.add (message[5]);
+    EXPECT_EQ (commands, juce::Array<std::uint8_t> ({ 0x40, 0x41, 0x62 }));   // input types, then phase
+
+    saveAfterRestore();
+    panel = nullptr;
+    EXPECT_EQ (folder.loadFileAsString(), "mine");
+    folder.deleteFile();
 }
 
 TEST_F (SettingsFileDamage, TemporariesOfAnInterruptedSaveAreRemovedAtStart)
@@ -184,16 +253,18 @@ TEST_F (SettingsFileDamage, TemporariesOfAnInterruptedSaveAreRemovedAtStart)
     const auto fresh = folder.getChildFile ("Talvoz3Panel_tempdeadbeef.settings");
     const auto notOurs = folder.getChildFile ("Talvoz3Panel_temp notes.settings");
     const auto snapshot = folder.getChildFile ("Talvoz3Panel Snapshot 1.xml");
-    for (const auto& f : { stale, fresh, notOurs, snapshot })
+    const auto staleSnapshot = folder.getChildFile ("Snapshot 3_temp0badcafe.Talvoz3");
+    for (const auto& f : { stale, fresh, notOurs, snapshot, staleSnapshot })
         ASSERT_TRUE (f.replaceWithText ("x"));
 
     const auto anHourAgo = juce::Time::getCurrentTime() - juce::RelativeTime::hours (1);
-    for (const auto& f : { stale, notOurs, snapshot })
+    for (const auto& f : { stale, notOurs, snapshot, staleSnapshot })
         f.setLastModificationTime (anHourAgo);
 
     startPanel();
 
     EXPECT_FALSE (stale.exists());
+    EXPECT_FALSE (staleSnapshot.exists());
     EXPECT_TRUE (fresh.exists());   // may belong to a save under way right now
     EXPECT_TRUE (notOurs.exists());
     EXPECT_TRUE (snapshot.exists());

@@ -162,7 +162,7 @@ TEST_F (SettingsFileTest, SavingBeforeAnyConnectionLeavesTheFileUntouched)
     EXPECT_TRUE (panel->saveProperties());
     panel = nullptr; // teardown saves too, and marks the next connection for a reset
 
-    auto settings = std::make_unique<juce::PropertiesFile> (SettingsFile::options());
+    auto settings = storedSettings();
     EXPECT_EQ (settings->getValue ("Snapshot1"), "Live");
     EXPECT_EQ (settings->getDoubleValue ("vol00"), -12.5);
     EXPECT_TRUE (settings->getBoolValue ("Phase0"));
@@ -196,7 +196,7 @@ TEST_F (SettingsFileTest, ASaveAfterARestoreWritesEveryKeyInItsOrder)
     // The toggles follow with the store's own save (here: when the panel goes).
     panel->m_stateRestored = false;
     panel = nullptr;
-    auto settings = std::make_unique<juce::PropertiesFile> (SettingsFile::options());
+    auto settings = storedSettings();
     EXPECT_EQ (settings->getDoubleValue ("vol31"), -45.0);
     EXPECT_TRUE (settings->getBoolValue ("muteOut2"));
     EXPECT_TRUE (settings->getBoolValue ("48V1"));
@@ -235,7 +235,7 @@ TEST_F (SettingsFileTest, SavesReplaceTheFileWholeAndLeaveNoPartialFileBehind)
         // After every save the file parses whole and holds the value just written.
         auto xml = juce::parseXML (FreshSettingsFile::file());
         ASSERT_NE (xml, nullptr);
-        auto settings = std::make_unique<juce::PropertiesFile> (SettingsFile::options());
+        auto settings = storedSettings();
         EXPECT_EQ (settings->getDoubleValue ("vol11"), -static_cast<double> (i));
     }
 

@@ -80,7 +80,8 @@ TEST (SnapshotFile, RequiredAndOptionalKeys)
             p.remove (juce::StringRef (key));
         p.addArray (set);
         TalvoSnapShotParameter r;
-        const auto ok = SnapshotFile::readRecord (*SnapshotFile::parseProperties (SnapshotFile::toXml (p)->toString()), r);
+        const auto bytes = PropertiesDocument::write (p);
+        const auto ok = SnapshotFile::readRecord (*SnapshotFile::parseProperties (bytes.getData(), bytes.getSize()), r);
         return std::make_pair (ok, r);
     };
 
@@ -102,9 +103,10 @@ TEST (SnapshotFile, RequiredAndOptionalKeys)
 TEST (SnapshotFile, DamagedOrHostileFilesAreRejectedUnchangedAndNeverOverwritten)
 {
     ScratchFolder scratch;
-    const auto valid = SnapshotFile::toXml (SnapshotFile::keyValues (distinctRecord ({})))->toString();
+    const auto valid = PropertiesDocument::write (SnapshotFile::keyValues (distinctRecord ({}))).toString();
     int n = 0;
     for (const auto& text : { valid.substring (0, valid.length() / 2), juce::String ("\x01 not xml"),
+                              juce::String::fromUTF8 ("<PROPERTIES><VALUE name=\"x\"><\xC3\xA9 e=\"<?\">?>-</VALUE></PROPERTIES>"),
                               "<PROPERTIES>" + juce::String::repeatedString ("<a>", 100000) + "</PROPERTIES>",
                               "<PROPERTIES>" + juce::String::repeatedString (" ", 1 << 20) + "</PROPERTIES>",
                               // more elements than our files hold: distinct keys by the ten thousand took lookups minutes
@@ -154,4 +156,11 @@ TEST (SnapshotFile, DamagedOrHostileFilesAreRejectedUnchangedAndNeverOverwritten
         EXPECT_FALSE (SnapshotFile::write (f, distinctRecord (f))) << f.getFullPathName();
     }
     EXPECT_EQ (folder.getNumberOfChildFiles (juce::File::findFilesAndDirectories), 0);
+
+    // A link to a file in a folder that does not exist: no folder is made for it.
+    const auto away = scratch.folder.getChildFile ("nonexistent").getChildFile ("x");
+    const auto dangling = scratch / "dangling";
+    ASSERT_TRUE (away.createSymbolicLink (dangling, true));
+    EXPECT_FALSE (SnapshotFile::write (dangling, distinctRecord (dangling)));
+    EXPECT_FALSE (away.getParentDirectory().exists());
 }

@@ -1,6 +1,7 @@
 #include "device/SysExMessages.h"
 #include "dialogs/TalvoSnapshotWindow.h"
 #include "mixer/SnapshotFile.h"
+#include "mixer/StoredProperties.h"
 #include "mixer/TimerIds.h"
 #include "support/PanelFixture.h"
 
@@ -32,7 +33,7 @@ namespace
             p.set (key, value);
         const auto file = SnapshotFile::fileForSlot (slot);
         file.getParentDirectory().createDirectory();
-        ASSERT_TRUE (SnapshotFile::toXml (p)->writeTo (file));
+        ASSERT_TRUE (StoredProperties::write (file, p));
     }
 
     Bytes sourceLevelBytes (int s, int d, bool mute)

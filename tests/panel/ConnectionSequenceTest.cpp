@@ -3,11 +3,6 @@
 
 namespace
 {
-    std::unique_ptr<juce::PropertiesFile> storedSettings()
-    {
-        return std::make_unique<juce::PropertiesFile> (SettingsFile::options());
-    }
-
     /** What the panel sends on every connection after the optional reset: the restored input
         types and phase mode, the 16 source levels source by source, the 4 outputs, then 130 ms
         later the state, version and serial requests.

@@ -43,14 +43,16 @@ namespace
         bool started = false;
     };
 
-    std::unique_ptr<juce::PropertiesFile> readSettings()
+    std::unique_ptr<juce::PropertySet> readSettings()
     {
-        return std::make_unique<juce::PropertiesFile> (SettingsFile::options());
+        auto settings = std::make_unique<juce::PropertySet>();
+        settings->getAllProperties() = SettingsFile::readChecked (SettingsFile::defaultFile()).properties;
+        return settings;
     }
 
     void removeSettings()
     {
-        SettingsFile::options().getDefaultFile().deleteFile();
+        SettingsFile::defaultFile().deleteFile();
     }
 
     bool hasDisplay()

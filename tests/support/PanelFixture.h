@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mixer/SettingsFile.h"
+#include "mixer/SettingsStore.h"
 #include "panel/MainComponent.h"
 #include "support/SimulatedMidiPorts.h"
 
@@ -10,8 +11,16 @@
 struct FreshSettingsFile
 {
     FreshSettingsFile()  { file().deleteFile(); }
-    static juce::File file() { return SettingsFile::options().getDefaultFile(); }
+    static juce::File file() { return SettingsFile::defaultFile(); }
 };
+
+/** The settings file as the panel's next start reads it; changes are saved when it goes. */
+inline std::unique_ptr<SettingsStore> storedSettings()
+{
+    auto settings = std::make_unique<SettingsStore> (SettingsFile::defaultFile(), SettingsFile::millisecondsBeforeSaving, true);
+    settings->load (SettingsFile::readChecked (SettingsFile::defaultFile()).properties);
+    return settings;
+}
 
 /** A panel on simulated MIDI endpoints, with helpers to give it open outputs directly. */
 class PanelFixture : public ::testing::Test

@@ -8,6 +8,7 @@
 #include "dialogs/TalvoSettingsWindow.h"
 #include "dialogs/TalvoSnapshotWindow.h"
 #include "mixer/SettingsFile.h"
+#include "mixer/SettingsStore.h"
 #include "mixer/TimerIds.h"
 #include "panel/MainComponent.h"
 #include "support/MessageLoop.h"
@@ -99,7 +100,7 @@ bool writeSnapshotDialog (MainComponent& panel, const juce::File& file)
 */
 void storeMix()
 {
-    juce::PropertiesFile settings (SettingsFile::options());
+    SettingsStore settings (SettingsFile::defaultFile(), SettingsFile::millisecondsBeforeSaving, true);
     namespace Keys = SettingsFile::Keys;
 
     // In 1 (source 2) panned left to Out 1/2, In 2 (source 3) right and muted, DAW a little low.
@@ -163,7 +164,7 @@ int run (const juce::File& folder)
     SimulatedTalvoZ3 talvo{ports};
     talvo.unplug();
 
-    SettingsFile::options().getDefaultFile().deleteFile();
+    SettingsFile::defaultFile().deleteFile();
     storeMix();
 
     auto panel = std::make_unique<MainComponent> (ports);

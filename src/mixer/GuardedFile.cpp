@@ -1,0 +1,277 @@
+#include "mixer/GuardedFile.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace GuardedFile
+{
+namespace
+{
+    /** As the kernel's own limit on links followed in one path. */
+    constexpr int maxLinkHops = 40;
+
+    struct FileDescriptor
+    {
+        explicit FileDescriptor (int f) : fd (f) {}
+        ~FileDescriptor() { if (fd >= 0) ::close (fd); }
+        FileDescriptor (const FileDescriptor&) = delete;
+        FileDescriptor& operator= (const FileDescriptor&) = delete;
+        int fd;
+    };
+
+    Bytes failure (Problem problem, juce::String detail = {})
+    {
+        Bytes r;
+        r.problem = problem;
+        r.detail = std::move (detail);
+        return r;
+    }
+
+    juce::String systemError (int error)
+    {
+        return juce::String (std::strerror (error));
+    }
+
+    std::string folderOf (const std::string& path)
+    {
+        const auto slash = path.find_last_of ('/');
+        return slash == std::string::npos ? std::string (".") : slash == 0 ? std::string ("/") : path.substr (0, slash);
+    }
+
+    std::string nameOf (const std::string& path)
+    {
+        const auto slash = path.find_last_of ('/');
+        return slash == std::string::npos ? path : path.substr (slash + 1);
+    }
+
+    /** The path a chain of links finally names, and what lies there (info.st_mode is 0 when
+        nothing does). False when the chain cannot be followed.
+    */
+    bool followLinks (std::string& path, struct stat& info, bool& viaLink)
+    {
+        viaLink = false;
+        for (int hops = 0;; ++hops)
+        {
+            if (::lstat (path.c_str(), &info) != 0)
+            {
+                info = {};
+                return errno == ENOENT;
+            }
+
+            if (! S_ISLNK (info.st_mode))
+                return true;
+
+            if (hops == maxLinkHops)
+                return false;
+
+            char target[PATH_MAX];
+            const auto length = ::readlink (path.c_str(), target, sizeof (target));
+            if (length <= 0 || static_cast<size_t> (length) >= sizeof (target))
+                return false;
+
+            std::string next (target, static_cast<size_t> (length));
+            path = next.front() == '/' ? next : folderOf (path) + "/" + next;
+            viaLink = true;
+        }
+    }
+
+    bool writeAll (int fd, const char* data, size_t size)
+    {
+        while (size > 0)
+        {
+            const auto written = ::write (fd, data, size);
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written <= 0)
+                return false;
+            data += written;
+            size -= static_cast<size_t> (written);
+        }
+        return true;
+    }
+
+    /** rename() that never replaces an existing file. */
+    bool moveWithoutReplacing (const juce::File& from, const juce::File& to)
+    {
+        const auto source = from.getFullPathName().toRawUTF8();
+        const auto destination = to.getFullPathName().toRawUTF8();
+
+        if (::renameat2 (AT_FDCWD, source, AT_FDCWD, destination, RENAME_NOREPLACE) == 0)
+            return true;
+
+        if (errno != EINVAL && errno != ENOSYS)
+            return false;
+
+        // A file system without the flag: look first (a lost race only means a wrong number).
+        struct stat info {};
+        if (::lstat (destination, &info) == 0)
+        {
+            errno = EEXIST;
+            return false;
+        }
+        return ::rename (source, destination) == 0;
+    }
+
+    bool isTemporaryName (const juce::String& name, const juce::String& stem, const juce::String& extension)
+    {
+        if (! name.startsWith (stem) || ! name.endsWith (extension) || name.length() <= stem.length() + extension.length())
+            return false;
+
+        return name.substring (stem.length(), name.length() - extension.length()).containsOnly ("0123456789abcdef");
+    }
+}
+
+Bytes read (const juce::File& file, std::size_t maxBytes)
+{
+    const auto path = file.getFullPathName();
+
+    struct stat linkInfo {};
+    if (::lstat (path.toRawUTF8(), &linkInfo) != 0)
+        return errno == ENOENT ? failure (Problem::missing) : failure (Problem::cannotOpen, systemError (errno));
+
+    // Look before opening: opening a device or a FIFO can block or have side effects.
+    struct stat info {};
+    if (::stat (path.toRawUTF8(), &info) != 0 || ! S_ISREG (info.st_mode))
+        return failure (Problem::notARegularFile);
+
+    FileDescriptor fd (::open (path.toRawUTF8(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (fd.fd < 0)
+        return failure (Problem::cannotOpen, systemError (errno));
+
+    // The path may have been swapped since the look; what counts is what was opened.
+    if (::fstat (fd.fd, &info) != 0 || ! S_ISREG (info.st_mode))
+        return failure (Problem::notARegularFile);
+
+    if (static_cast<std::size_t> (info.st_size) > maxBytes)
+        return failure (Problem::tooLarge, juce::String (static_cast<juce::int64> (info.st_size)) + " bytes");
+
+    Bytes result;
+    const auto capacity = maxBytes + 1;   // one more shows a file that grew
+    result.data.setSize (juce::jmin (capacity, static_cast<size_t> (info.st_size) + 1));
+    size_t filled = 0;
+
+    for (;;)
+    {
+        if (filled == result.data.getSize())
+        {
+            if (filled >= capacity)
+                break;
+            result.data.setSize (juce::jmin (capacity, filled * 2 + 4096));
+        }
+
+        const auto count = ::read (fd.fd, static_cast<char*> (result.data.getData()) + filled, result.data.getSize() - filled);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            return failure (Problem::readFailed, systemError (errno));
+        if (count == 0)
+            break;
+        filled += static_cast<size_t> (count);
+    }
+
+    if (filled > maxBytes)
+        return failure (Problem::tooLarge);
+
+    result.data.setSize (filled);
+    return result;
+}
+
+bool replace (const juce::File& file, const juce::MemoryBlock& bytes)
+{
+    auto target = file.getFullPathName().toStdString();
+    if (target.empty())
+        return false;
+
+    struct stat info {};
+    bool viaLink = false;
+    if (! followLinks (target, info, viaLink))
+        return false;
+
+    const bool exists = info.st_mode != 0;
+    if (exists && ! S_ISREG (info.st_mode))
+        return false;
+
+    const auto folder = folderOf (target);
+    if (! exists && ! viaLink)
+        juce::File (folder).createDirectory();   // our own folder; never one a link points into
+
+    const auto name = nameOf (target);
+    const auto dot = name.find_last_of ('.');
+    const auto stem = dot == std::string::npos || dot == 0 ? name : name.substr (0, dot);
+    const auto extension = dot == std::string::npos || dot == 0 ? std::string() : name.substr (dot);
+
+    std::string temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt)
+    {
+        temporary = folder + "/" + stem + "_temp"
+                  + juce::String::toHexString (juce::Random::getSystemRandom().nextInt()).toStdString() + extension;
+        fd = ::open (temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return false;
+    }
+
+    if (fd < 0)
+        return false;
+
+    if (exists)
+    {
+        // The owner first: changing it may clear mode bits that the mode below puts back.
+        [[maybe_unused]] const auto owned = ::fchown (fd, info.st_uid, info.st_gid);
+        ::fchmod (fd, info.st_mode & 07777);
+    }
+
+    const bool written = writeAll (fd, static_cast<const char*> (bytes.getData()), bytes.getSize()) && ::fsync (fd) == 0;
+    const bool closed = ::close (fd) == 0;
+
+    if (! written || ! closed || ::rename (temporary.c_str(), target.c_str()) != 0)
+    {
+        ::unlink (temporary.c_str());
+        return false;
+    }
+
+    return true;
+}
+
+juce::File setAside (const juce::File& file)
+{
+    for (int number = 1; number <= 1000; ++number)
+    {
+        const auto copy = file.getSiblingFile (file.getFileName() + ".unreadable"
+                                               + (number == 1 ? juce::String() : "." + juce::String (number)));
+        if (moveWithoutReplacing (file, copy))
+            return copy;
+        if (errno != EEXIST)
+            return {};
+    }
+    return {};
+}
+
+int removeStaleTemporaries (const juce::File& file, juce::Time writtenBefore)
+{
+    const auto stem = file.getFileNameWithoutExtension() + "_temp";
+    const auto extension = file.getFileExtension();
+    int removed = 0;
+
+    for (const auto& entry : juce::RangedDirectoryIterator (file.getParentDirectory(), false, stem + "*",
+                                                             juce::File::findFiles | juce::File::ignoreHiddenFiles))
+    {
+        const auto& candidate = entry.getFile();
+        struct stat info {};
+        if (! isTemporaryName (candidate.getFileName(), stem, extension)
+            || ::lstat (candidate.getFullPathName().toRawUTF8(), &info) != 0 || ! S_ISREG (info.st_mode)
+            || candidate.getLastModificationTime() >= writtenBefore)
+            continue;
+
+        if (::unlink (candidate.getFullPathName().toRawUTF8()) == 0)
+            ++removed;
+    }
+
+    return removed;
+}
+}

@@ -1,0 +1,74 @@
+#include "mixer/SettingsStore.h"
+
+#include "mixer/SettingsFile.h"
+#include "mixer/StoredProperties.h"
+
+#include <cstdio>
+
+std::unique_ptr<SettingsStore> SettingsStore::openUserSettings()
+{
+    const auto file = SettingsFile::defaultFile();
+    const auto check = SettingsFile::checkBeforeLoading (file);
+
+    if (const auto message = check.message (file); message.isNotEmpty())
+        std::fprintf (stderr, "%s\n", message.toRawUTF8());
+
+    // A linked settings file keeps its temporaries beside the file the link names.
+    if (file.isSymbolicLink())
+        GuardedFile::removeStaleTemporaries (file.getLinkedTarget(), SettingsFile::staleTemporariesBefore());
+
+    auto store = std::make_unique<SettingsStore> (file, SettingsFile::millisecondsBeforeSaving, ! check.savingOff);
+    if (check.read.ok())
+        store->load (check.read.properties);
+    return store;
+}
+
+SettingsStore::SettingsStore (juce::File f, int delayMs, bool allowed)
+    : juce::PropertySet (false), file (std::move (f)), millisecondsBeforeSaving (delayMs), savingAllowed (allowed)
+{
+}
+
+SettingsStore::~SettingsStore()
+{
+    saveIfNeeded();
+}
+
+void SettingsStore::load (const juce::StringPairArray& stored)
+{
+    const juce::ScopedLock sl (getLock());
+    getAllProperties() = stored;
+    needsWriting = false;
+}
+
+bool SettingsStore::saveIfNeeded()
+{
+    const juce::ScopedLock sl (getLock());
+    return ! needsWriting || save();
+}
+
+bool SettingsStore::save()
+{
+    const juce::ScopedLock sl (getLock());
+    stopTimer();
+
+    if (! savingAllowed || ! StoredProperties::write (file, getAllProperties()))
+        return false;
+
+    needsWriting = false;
+    return true;
+}
+
+void SettingsStore::propertyChanged()
+{
+    needsWriting = true;
+
+    if (millisecondsBeforeSaving > 0)
+        startTimer (millisecondsBeforeSaving);
+    else if (millisecondsBeforeSaving == 0)
+        saveIfNeeded();
+}
+
+void SettingsStore::timerCallback()
+{
+    saveIfNeeded();
+}
