@@ -30,6 +30,9 @@ namespace
     /** How often a launch looks again while another holds the claim or a panel is ending. */
     constexpr int retryPauseMs = 20;
 
+    /** How long a launch lets a busy panel work before it asks again. */
+    constexpr int busyPauseMs = 50;
+
     /** Milliseconds left until a deadline on the millisecond counter; 0 once it has passed. */
     int millisecondsUntil (juce::uint32 deadline)
     {
@@ -349,20 +352,54 @@ namespace
         juce::String reason;   ///< why the lock could not be tried at all
     };
 
+    /** Opens the lock file, made if missing. Only a plain file can be the lock: nobody holds one
+        through a link, a FIFO or a socket, so such a thing at its name is removed like a stale
+        socket (a plain file never is: it may be held). O_NONBLOCK: a FIFO there must not hold the
+        launch in open().
+    */
+    ScopedFd openLockFile (int folder, const juce::String& name, juce::String& error)
+    {
+        for (int attempt = 0;; ++attempt)
+        {
+            ScopedFd lock (::openat (folder, name.toRawUTF8(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, S_IRUSR | S_IWUSR));
+            struct stat info {};
+
+            if (! lock.isValid() && (errno != ELOOP || attempt > 0))
+            {
+                error = std::strerror (errno);
+                return ScopedFd();
+            }
+
+            if (lock.isValid())
+            {
+                if (::fstat (lock.get(), &info) != 0)
+                {
+                    error = std::strerror (errno);
+                    return ScopedFd();
+                }
+                if (S_ISREG (info.st_mode))
+                    return lock;
+                if (attempt > 0)
+                {
+                    error = "it is not a plain file";
+                    return ScopedFd();
+                }
+            }
+
+            lock.reset();
+            ::unlinkat (folder, name.toRawUTF8(), 0);
+        }
+    }
+
     /** Takes the lock; the claim then owns the folder, which is left as it was otherwise. */
     ClaimAttempt takeClaim (std::unique_ptr<SingleInstanceFolder::Opened>& folder)
     {
         const auto lockPath = folder->path().getChildFile (SingleInstanceFolder::lockName()).getFullPathName().quoted();
 
-        // O_NONBLOCK: a FIFO there must not hold the launch in open().
-        ScopedFd lock (::openat (folder->descriptor(), SingleInstanceFolder::lockName().toRawUTF8(),
-                                 O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, S_IRUSR | S_IWUSR));
+        juce::String error;
+        auto lock = openLockFile (folder->descriptor(), SingleInstanceFolder::lockName(), error);
         if (! lock.isValid())
-            return { nullptr, false, "cannot open the lock file " + lockPath + ": " + juce::String (std::strerror (errno)) };
-
-        struct stat info {};
-        if (::fstat (lock.get(), &info) != 0 || ! S_ISREG (info.st_mode))
-            return { nullptr, false, "the lock file " + lockPath + " is not a plain file" };
+            return { nullptr, false, "cannot open the lock file " + lockPath + ": " + error };
 
         int locked;
         do
@@ -390,11 +427,9 @@ namespace
     {
         const auto path = folder.path().getChildFile (SingleInstanceFolder::socketName()).getFullPathName().quoted();
 
+        // Where no socket can be addressed, none can listen: the claim's holder says why.
         sockaddr_un address;
-        if (! folder.fillAddress (address, SingleInstanceFolder::socketName()))
-            return { Outcome::failed, "the path " + path + " is too long for a socket" };
-
-        if (! socketIsThere (folder))
+        if (! folder.fillAddress (address, SingleInstanceFolder::socketName()) || ! socketIsThere (folder))
             return { Outcome::noRunningInstance, {} };
 
         ScopedFd fd;
@@ -472,7 +507,7 @@ HandOverResult handOverToRunningInstance (const juce::String& commandLine, int t
         if (! worthAskingAgain (result, deadline))
             return result;
 
-        ::usleep (50 * 1000);   // a second launch, not the message thread
+        ::usleep (busyPauseMs * 1000);   // a second launch, not the message thread
     }
 }
 
@@ -507,7 +542,7 @@ Launch handOverOrClaim (const juce::String& commandLine, int timeoutMs)
             if (! attempt.heldElsewhere)
                 return { { Outcome::failed, attempt.reason }, nullptr };
 
-            // Another launch holds the claim: a panel about to listen, or one that cannot.
+            // Another launch holds the claim: a panel about to listen, one ending, or one that cannot.
             result = { Outcome::noAnswer, "a panel is running but does not listen for later launches (it is ending, or it said why when it started)" };
         }
         else if (result.outcome != Outcome::panelLeft && ! worthAskingAgain (result, deadline))
@@ -518,7 +553,7 @@ Launch handOverOrClaim (const juce::String& commandLine, int timeoutMs)
         if (millisecondsUntil (deadline) == 0)
             return { std::move (result), nullptr };
 
-        ::usleep ((result.outcome == Outcome::busy ? 50 : retryPauseMs) * 1000);   // a launch, not the message thread
+        ::usleep ((result.outcome == Outcome::busy ? busyPauseMs : retryPauseMs) * 1000);   // a launch, not the message thread
     }
 }
 }

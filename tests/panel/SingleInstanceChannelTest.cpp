@@ -318,6 +318,7 @@ TEST (SingleInstanceChannel, ALinkLeftAtTheSocketIsReplaced)
 {
     const auto file = preparedSocketFile();
     ASSERT_EQ (::symlink ("/nowhere", file.getFullPathName().toRawUTF8()), 0);
+    ASSERT_EQ (::symlink ("/nowhere", SingleInstanceFolder::lockFile().getFullPathName().toRawUTF8()), 0);   // nobody locks through one
 
     auto launch = SingleInstanceChannel::handOverOrClaim ("");
     ASSERT_NE (launch.claim, nullptr) << launch.handOver.reason;
