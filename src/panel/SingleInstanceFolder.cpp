@@ -26,8 +26,8 @@ namespace
         ::gethostname (host, sizeof (host) - 1);
 
         juce::String name;
-        for (auto c : juce::String (host))
-            name << (juce::CharacterFunctions::isLetterOrDigit (c) || c == '-' || c == '.' || c == '_' ? c : '_');
+        for (const auto* c = host; *c != 0; ++c)
+            name << (juce::CharacterFunctions::isLetterOrDigit (*c) || *c == '-' || *c == '.' || *c == '_' ? *c : '_');
 
         return name.isEmpty() ? juce::String ("localhost") : name;
     }
