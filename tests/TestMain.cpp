@@ -24,6 +24,7 @@ int main (int argc, char** argv)
     ::setenv ("HOME", home.getFullPathName().toRawUTF8(), 1);
     ::setenv ("XDG_CONFIG_HOME", home.getChildFile (".config").getFullPathName().toRawUTF8(), 1);
     ::setenv ("XDG_RUNTIME_DIR", home.getChildFile ("run").getFullPathName().toRawUTF8(), 1);
+    ::setenv ("XDG_STATE_HOME", home.getChildFile (".local/state").getFullPathName().toRawUTF8(), 1);
     ::setenv ("TMPDIR", home.getChildFile ("tmp").getFullPathName().toRawUTF8(), 1);
 
     int result = 0;

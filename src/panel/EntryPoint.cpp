@@ -53,6 +53,11 @@ namespace
         if (displayLookedWith != nullptr)
             XCloseDisplay (std::exchange (displayLookedWith, nullptr));
     }
+
+    /** This launch's claim to be the panel, from the hand-over until the application takes it.
+        Let go before main returns: the names it needs at the end are statics too.
+    */
+    std::unique_ptr<SingleInstanceChannel::Claim> claimAtLaunch;
 }
 
 int main (int argc, char* argv[])
@@ -62,18 +67,24 @@ int main (int argc, char* argv[])
     const auto commandLine = commandLineOf (argc, argv);
 
     using Outcome = SingleInstanceChannel::HandOverResult::Outcome;
-    const auto handOver = SingleInstanceChannel::handOverToRunningInstance (commandLine);
+    auto launch = SingleInstanceChannel::handOverOrClaim (commandLine);
 
-    if (handOver.outcome == Outcome::accepted)
+    if (launch.handOver.outcome == Outcome::accepted)
         return 0;
 
     // One panel per user: when we cannot tell whether one runs, or it did not take the command
     // line, starting another would be wrong and ending quietly would claim a success.
-    if (handOver.outcome != Outcome::noRunningInstance)
+    if (launch.claim == nullptr)
     {
-        std::fprintf (stderr, "Talvo z3 Control: could not reach the running panel: %s.\n", handOver.reason.toRawUTF8());
+        std::fprintf (stderr, "Talvo z3 Control: could not reach the running panel: %s.\n", launch.handOver.reason.toRawUTF8());
         return 1;
     }
+
+    if (const auto problem = launch.claim->listenerProblem(); problem.isNotEmpty())
+        std::fprintf (stderr, "Talvo z3 Control: later launches cannot reach this panel (%s); they will say so and end.\n",
+                      problem.toRawUTF8());
+
+    claimAtLaunch = std::move (launch.claim);
 
     // "/shutdown" builds no window, so it needs no display either.
     if (! CommandLineSwitches::is (commandLine, CommandLineSwitches::shutdown))
@@ -83,6 +94,7 @@ int main (int argc, char* argv[])
         if (displayLookedWith == nullptr)
         {
             std::fprintf (stderr, "Talvo z3 Control: cannot open a display (is DISPLAY set?); exiting.\n");
+            claimAtLaunch = nullptr;
             return 2;
         }
     }
@@ -91,10 +103,12 @@ int main (int argc, char* argv[])
     {
         auto* application = new Talvoz3UIApplication();
         application->onDisplayConnected = closeDisplayLookedWith;
+        application->instanceClaim = std::move (claimAtLaunch);
         return application;
     };
 
     const auto result = juce::JUCEApplicationBase::main (argc, const_cast<const char**> (argv));
     closeDisplayLookedWith();
+    claimAtLaunch = nullptr;
     return result;
 }

@@ -76,17 +76,11 @@ void Talvoz3UIApplication::initialise (const juce::String& commandLine)
     }
 
     // The framework cannot pass a second launch's command line on to us on this platform.
-    otherInstances = SingleInstanceChannel::listen ([this] (const juce::String& otherCommandLine)
-                                                    {
-                                                        anotherInstanceStarted (otherCommandLine);
-                                                    });
-
-    // Another launch may have started listening since the entry point looked: it is the panel.
-    if (otherInstances == nullptr && SingleInstanceChannel::handOverToRunningInstance (commandLine))
-    {
-        juce::MessageManager::getInstance()->stopDispatchLoop();
-        return;
-    }
+    if (instanceClaim != nullptr)
+        instanceClaim->startListening ([this] (const juce::String& otherCommandLine)
+                                       {
+                                           anotherInstanceStarted (otherCommandLine);
+                                       });
 
     const auto resetRequested = CommandLineSwitches::asksForResetAtStart (commandLine);
 
@@ -170,7 +164,10 @@ void Talvoz3UIApplication::initialise (const juce::String& commandLine)
 
 void Talvoz3UIApplication::shutdown()
 {
-    otherInstances = nullptr;
+    // A launch from now on waits for the claim, which goes once the settings are saved, and then
+    // starts the next panel; it is not handed to this one, which would drop it.
+    if (instanceClaim != nullptr)
+        instanceClaim->stopListening();
 
     if (mainWindow != nullptr)
     {

@@ -53,6 +53,13 @@ public:
     /** Called once the framework has its own connection to the display. */
     std::function<void()> onDisplayConnected;
 
+    /** This launch's claim to be the one panel, handed over by the entry point before the
+        framework starts; the panel listens for later launches through it. Without one, later
+        launches cannot reach this panel. Declared before the panel's members, so it is let go
+        only after the panel's teardown has saved the settings: no second panel starts meanwhile.
+    */
+    std::unique_ptr<SingleInstanceChannel::Claim> instanceClaim;
+
 private:
     void storeWindowPosition (const juce::String& state);
 
@@ -61,7 +68,6 @@ private:
 
     SystemServices systemServices;   // declared before the window: it outlives the panel
     std::unique_ptr<MainWindow> mainWindow;
-    std::unique_ptr<SingleInstanceChannel::Listener> otherInstances;
     std::optional<bool> onTopBeforeRaise;
     int raiseCount = 0;
 

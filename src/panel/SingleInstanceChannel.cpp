@@ -1,10 +1,15 @@
 #include "panel/SingleInstanceChannel.h"
 
+#include "panel/HandOverFrame.h"
+#include "panel/SingleInstanceFolder.h"
+#include "platform/linux/ScopedFd.h"
+
 #include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -14,15 +19,30 @@ namespace SingleInstanceChannel
 {
 namespace
 {
-    constexpr int maxCommandLineBytes = 64 * 1024;
+    using Outcome = HandOverResult::Outcome;
+
     constexpr char acceptedAnswer = 1;
     constexpr char busyAnswer = 0;
+
+    /** Launches wait in the socket's queue while the panel starts, before it accepts any. */
+    constexpr int listenBacklog = 16;
+
+    /** How often a launch looks again while another holds the claim or a panel is ending. */
+    constexpr int retryPauseMs = 20;
+
+    /** How long a launch lets a busy panel work before it asks again. */
+    constexpr int busyPauseMs = 50;
 
     /** Milliseconds left until a deadline on the millisecond counter; 0 once it has passed. */
     int millisecondsUntil (juce::uint32 deadline)
     {
         const auto now = juce::Time::getMillisecondCounter();
         return deadline > now ? static_cast<int> (deadline - now) : 0;
+    }
+
+    juce::uint32 deadlineIn (int milliseconds)
+    {
+        return juce::Time::getMillisecondCounter() + static_cast<juce::uint32> (juce::jmax (0, milliseconds));
     }
 
     /** Waits for the socket to become ready until the deadline. */
@@ -38,71 +58,46 @@ namespace
         }
     }
 
-    struct ScopedFd
+    enum class Transfer { done, timedOut, closed };
+
+    Transfer writeAll (int fd, const char* data, size_t size, juce::uint32 deadline)
     {
-        explicit ScopedFd (int f = -1) : fd (f) {}
-        ~ScopedFd() { if (fd >= 0) ::close (fd); }
-        ScopedFd (const ScopedFd&) = delete;
-        ScopedFd& operator= (const ScopedFd&) = delete;
-        ScopedFd& operator= (ScopedFd&& other) noexcept
+        while (size > 0)
         {
-            if (fd >= 0)
-                ::close (fd);
-            fd = other.release();
-            return *this;
+            const auto written = ::send (fd, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            {
+                if (! waitFor (fd, POLLOUT, deadline))
+                    return Transfer::timedOut;
+                continue;
+            }
+            if (written <= 0)
+                return Transfer::closed;
+            data += written;
+            size -= static_cast<size_t> (written);
         }
-        int release() { auto f = fd; fd = -1; return f; }
-        int fd;
-    };
-
-    /** Why a folder cannot hold the channel, or empty when it is ours and nobody else may enter
-        or write it.
-    */
-    juce::String folderProblem (const juce::File& folder)
-    {
-        struct stat info {};
-        if (::lstat (folder.getFullPathName().toRawUTF8(), &info) != 0)
-            return juce::String (std::strerror (errno));
-        if (S_ISLNK (info.st_mode))
-            return "it is a symbolic link";
-        if (! S_ISDIR (info.st_mode))
-            return "it is not a folder";
-        if (info.st_uid != ::getuid())
-            return "it belongs to another user";
-        if ((info.st_mode & (S_IRWXG | S_IRWXO)) != 0)
-            return "other users may enter it (mode " + juce::String::formatted ("%o", static_cast<unsigned> (info.st_mode & 07777)) + ")";
-        return {};
+        return Transfer::done;
     }
 
-    bool isPrivateFolder (const juce::File& folder)
+    /** Reads exactly size bytes before the deadline. */
+    Transfer readExactly (int fd, char* data, size_t size, juce::uint32 deadline)
     {
-        return folderProblem (folder).isEmpty();
-    }
+        while (size > 0)
+        {
+            if (! waitFor (fd, POLLIN, deadline))
+                return Transfer::timedOut;
 
-    juce::File channelFolder()
-    {
-        const auto runtime = juce::SystemStats::getEnvironmentVariable ("XDG_RUNTIME_DIR", {});
-
-        if (runtime.isNotEmpty() && juce::File::isAbsolutePath (runtime) && isPrivateFolder (juce::File (runtime)))
-            return juce::File (runtime);
-
-        auto folder = juce::File::getSpecialLocation (juce::File::tempDirectory)
-                          .getChildFile ("talvo-z3-control-" + juce::String (static_cast<int> (::getuid())));
-        ::mkdir (folder.getFullPathName().toRawUTF8(), S_IRWXU);
-        return folder;
-    }
-
-    bool fillAddress (sockaddr_un& address, const juce::File& file)
-    {
-        const auto path = file.getFullPathName();
-        address = {};
-        address.sun_family = AF_UNIX;
-
-        if (static_cast<size_t> (path.getNumBytesAsUTF8()) >= sizeof (address.sun_path))
-            return false;
-
-        std::memcpy (address.sun_path, path.toRawUTF8(), static_cast<size_t> (path.getNumBytesAsUTF8()));
-        return true;
+            const auto count = ::recv (fd, data, size, MSG_DONTWAIT);
+            if (count < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
+                continue;
+            if (count <= 0)
+                return Transfer::closed;
+            data += count;
+            size -= static_cast<size_t> (count);
+        }
+        return Transfer::done;
     }
 
     bool peerIsSameUser (int fd)
@@ -113,88 +108,37 @@ namespace
             && credentials.uid == ::getuid();
     }
 
-    bool writeAll (int fd, const char* data, size_t size, juce::uint32 deadline)
-    {
-        while (size > 0)
-        {
-            const auto written = ::send (fd, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
-            if (written < 0 && errno == EINTR)
-                continue;
-            if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            {
-                if (! waitFor (fd, POLLOUT, deadline))
-                    return false;
-                continue;
-            }
-            if (written <= 0)
-                return false;
-            data += written;
-            size -= static_cast<size_t> (written);
-        }
-        return true;
-    }
-
-    /** Reads exactly size bytes before the deadline. */
-    bool readExactly (int fd, char* data, size_t size, juce::uint32 deadline)
-    {
-        while (size > 0)
-        {
-            if (! waitFor (fd, POLLIN, deadline))
-                return false;
-
-            const auto count = ::recv (fd, data, size, MSG_DONTWAIT);
-            if (count < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
-                continue;
-            if (count <= 0)
-                return false;
-            data += count;
-            size -= static_cast<size_t> (count);
-        }
-        return true;
-    }
-
-    /** Reads one framed command line before the deadline. Null when the frame is incomplete or
-        too long, or the peer is too slow: a connection that only probes whether we are alive says
-        nothing.
+    /** Reads one frame before the deadline, asking only for the bytes it still lacks. Nothing when
+        it is refused or incomplete, or the peer is too slow: a connection that only probes
+        whether we are alive says nothing.
     */
     std::optional<juce::String> readCommandLine (int fd, juce::uint32 deadline)
     {
-        std::uint8_t header[4];
-        if (! readExactly (fd, reinterpret_cast<char*> (header), sizeof (header), deadline))
-            return std::nullopt;
+        juce::MemoryBlock received;
 
-        const auto length = static_cast<size_t> (header[0]) | (static_cast<size_t> (header[1]) << 8)
-                          | (static_cast<size_t> (header[2]) << 16) | (static_cast<size_t> (header[3]) << 24);
-        if (length > static_cast<size_t> (maxCommandLineBytes))
-            return std::nullopt;
+        for (;;)
+        {
+            const auto reading = HandOverFrame::read (static_cast<const std::uint8_t*> (received.getData()), received.getSize());
 
-        juce::HeapBlock<char> text (length + 1, true);
-        if (! readExactly (fd, text.get(), length, deadline))
-            return std::nullopt;
+            if (reading.status == HandOverFrame::Reading::Status::complete)
+                return reading.commandLine;
+            if (reading.status == HandOverFrame::Reading::Status::refused)
+                return std::nullopt;
 
-        return juce::String::fromUTF8 (text.get(), static_cast<int> (length));
-    }
-
-    // juce::File takes a socket for a folder (it tests S_IFDIR as a bit mask), so it cannot remove one.
-    void removeSocket (const juce::File& file)
-    {
-        ::unlink (file.getFullPathName().toRawUTF8());
+            const auto had = received.getSize();
+            received.setSize (reading.frameBytes);
+            if (readExactly (fd, static_cast<char*> (received.getData()) + had, reading.frameBytes - had, deadline) != Transfer::done)
+                return std::nullopt;
+        }
     }
 
     enum class ConnectResult { connected, nobodyListens, timedOut, failed };
 
-    /** Connects without blocking: a full backlog is retried until the deadline. */
-    ConnectResult connectTo (const juce::File& file, juce::uint32 deadline, ScopedFd& fd, juce::String& error)
+    /** Connects without blocking: a full queue is retried until the deadline. */
+    ConnectResult connectTo (const sockaddr_un& address, juce::uint32 deadline, ScopedFd& fd, juce::String& error)
     {
-        sockaddr_un address;
-        if (! fillAddress (address, file))
-        {
-            error = "the socket path is too long";
-            return ConnectResult::failed;
-        }
-
-        fd = ScopedFd (::socket (AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
-        if (fd.fd < 0)
+        fd.reset (::socket (AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+        if (! fd.isValid())
         {
             error = std::strerror (errno);
             return ConnectResult::failed;
@@ -202,7 +146,7 @@ namespace
 
         for (;;)
         {
-            if (::connect (fd.fd, reinterpret_cast<sockaddr*> (&address), sizeof (address)) == 0)
+            if (::connect (fd.get(), reinterpret_cast<const sockaddr*> (&address), sizeof (address)) == 0)
                 return ConnectResult::connected;
 
             if (errno == ENOENT || errno == ECONNREFUSED)
@@ -217,35 +161,37 @@ namespace
             if (millisecondsUntil (deadline) == 0)
                 return ConnectResult::timedOut;
 
-            ::usleep (20 * 1000);   // a second launch, not the message thread
+            ::usleep (retryPauseMs * 1000);   // a second launch, not the message thread
         }
     }
 
-    /** True when something accepts connections at the socket (a live instance). */
-    bool someoneListensAt (const juce::File& file)
+    /** True when the thing at the socket's name is a socket: a link, a file or a folder there is
+        nobody listening (connect would follow a link).
+    */
+    bool socketIsThere (const SingleInstanceFolder::Opened& folder)
     {
-        ScopedFd probe;
-        juce::String ignored;
-        return connectTo (file, juce::Time::getMillisecondCounter() + 200, probe, ignored) != ConnectResult::nobodyListens;
+        struct stat info {};
+        return ::fstatat (folder.descriptor(), SingleInstanceFolder::socketName().toRawUTF8(), &info, AT_SYMLINK_NOFOLLOW) == 0
+            && S_ISSOCK (info.st_mode);
     }
 
-    class SocketListener final : public Listener,
-                                 private juce::Thread
+    //==============================================================================
+    /** Accepts hand-overs on its own thread and posts each command line to the message thread. */
+    class HandOverReceiver final : private juce::Thread
     {
     public:
-        SocketListener (int listeningFd, juce::File file, std::function<void (const juce::String&)> callback)
+        HandOverReceiver (int listeningSocket, std::function<void (const juce::String&)> callback)
             : juce::Thread ("Second launch listener"),
-              fd (listeningFd), socket (std::move (file)), onCommandLine (std::move (callback))
+              fd (listeningSocket), onCommandLine (std::move (callback))
         {
             startThread();
         }
 
-        ~SocketListener() override
+        ~HandOverReceiver() override
         {
             signalThreadShouldExit();
-            ::shutdown (fd.fd, SHUT_RDWR);
+            ::shutdown (fd, SHUT_RDWR);
             stopThread (2000);
-            removeSocket (socket);
         }
 
     private:
@@ -253,21 +199,21 @@ namespace
         {
             while (! threadShouldExit())
             {
-                pollfd p { fd.fd, POLLIN, 0 };
+                pollfd p { fd, POLLIN, 0 };
                 if (::poll (&p, 1, 200) <= 0)
                     continue;
 
-                ScopedFd peer (::accept4 (fd.fd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
-                if (peer.fd < 0 || ! peerIsSameUser (peer.fd))
+                ScopedFd peer (::accept4 (fd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+                if (! peer.isValid() || ! peerIsSameUser (peer.get()))
                     continue;
 
                 // One deadline for the whole connection: a peer that dribbles bytes cannot hold
                 // the only listener thread.
-                const auto deadline = juce::Time::getMillisecondCounter() + static_cast<juce::uint32> (connectionDeadlineMs);
-                if (auto commandLine = readCommandLine (peer.fd, deadline))
+                const auto deadline = deadlineIn (connectionDeadlineMs);
+                if (auto commandLine = readCommandLine (peer.get(), deadline))
                 {
                     const char answer = post (*commandLine) ? acceptedAnswer : busyAnswer;
-                    writeAll (peer.fd, &answer, 1, deadline);
+                    writeAll (peer.get(), &answer, 1, deadline);
                 }
             }
         }
@@ -291,104 +237,323 @@ namespace
             return posted;
         }
 
-        ScopedFd fd;
-        juce::File socket;
+        const int fd;
         std::function<void (const juce::String&)> onCommandLine;
         std::shared_ptr<std::atomic<int>> pending = std::make_shared<std::atomic<int>> (0);
     };
-}
 
-juce::File socketFile()
-{
-    return channelFolder().getChildFile ("talvo-z3-control.socket");
-}
-
-namespace
-{
-    /** One connection: connect, send the frame, read the answer, all before the deadline. */
-    HandOverResult handOverOnce (const juce::File& file, const juce::String& commandLine, juce::uint32 deadline)
+    //==============================================================================
+    class ChannelClaim final : public Claim
     {
-        using Outcome = HandOverResult::Outcome;
-        const auto length = static_cast<std::uint32_t> (commandLine.getNumBytesAsUTF8());
+    public:
+        ChannelClaim (ScopedFd heldLock, std::unique_ptr<SingleInstanceFolder::Opened> openedFolder)
+            : lock (std::move (heldLock)), folder (std::move (openedFolder))
+        {
+            makeListener();
+        }
+
+        ~ChannelClaim() override
+        {
+            stopListening();
+        }
+
+        juce::String listenerProblem() const override { return problem; }
+
+        void startListening (std::function<void (const juce::String&)> onCommandLine) override
+        {
+            if (listening.isValid() && receiver == nullptr)
+                receiver = std::make_unique<HandOverReceiver> (listening.get(), std::move (onCommandLine));
+        }
+
+        void stopListening() override
+        {
+            receiver = nullptr;
+
+            if (listening.isValid())
+            {
+                listening.reset();
+
+                // Only the socket we made: the name is ours while we hold the lock, but what is
+                // there now need not be.
+                struct stat info {};
+                if (::fstatat (folder->descriptor(), name().toRawUTF8(), &info, AT_SYMLINK_NOFOLLOW) == 0
+                    && info.st_dev == boundDevice && info.st_ino == boundInode)
+                    ::unlinkat (folder->descriptor(), name().toRawUTF8(), 0);
+            }
+        }
+
+    private:
+        const juce::String& name() const noexcept { return socketName; }
+
+        juce::String described() const { return folder->path().getChildFile (name()).getFullPathName().quoted(); }
+
+        void makeListener()
+        {
+            const auto dir = folder->descriptor();
+            sockaddr_un address;
+            if (! folder->fillAddress (address, name()))
+            {
+                problem = "the path " + described() + " is too long for a socket";
+                return;
+            }
+
+            // Whatever is at the name was left by an earlier panel (a crash leaves its socket) or
+            // by the user: only the holder of the lock gets here. A folder is not ours to empty,
+            // and a live socket belongs to a program that does not take the lock.
+            struct stat info {};
+            if (::fstatat (dir, name().toRawUTF8(), &info, AT_SYMLINK_NOFOLLOW) == 0)
+            {
+                if (S_ISDIR (info.st_mode))
+                {
+                    problem = "a folder is in the way at " + described();
+                    return;
+                }
+
+                ScopedFd probe;
+                juce::String ignored;
+                if (S_ISSOCK (info.st_mode) && connectTo (address, deadlineIn (200), probe, ignored) != ConnectResult::nobodyListens)
+                {
+                    problem = "another program listens at " + described();
+                    return;
+                }
+
+                ::unlinkat (dir, name().toRawUTF8(), 0);
+            }
+
+            ScopedFd fd (::socket (AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+            if (! fd.isValid()
+                || ::bind (fd.get(), reinterpret_cast<const sockaddr*> (&address), sizeof (address)) != 0
+                || ::listen (fd.get(), listenBacklog) != 0
+                || ::fstatat (dir, name().toRawUTF8(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+            {
+                problem = "cannot listen at " + described() + ": " + juce::String (std::strerror (errno));
+                return;
+            }
+
+            boundDevice = info.st_dev;
+            boundInode = info.st_ino;
+            listening = std::move (fd);
+        }
+
+        ScopedFd lock;   // first in, last out: the lock goes only once the socket is gone
+        std::unique_ptr<SingleInstanceFolder::Opened> folder;
+        const juce::String socketName = SingleInstanceFolder::socketName();
+        ScopedFd listening;
+        dev_t boundDevice = 0;
+        ino_t boundInode = 0;
+        juce::String problem;
+        std::unique_ptr<HandOverReceiver> receiver;
+    };
+
+    struct ClaimAttempt
+    {
+        std::unique_ptr<Claim> claim;
+        bool heldElsewhere = false;
+        juce::String reason;   ///< why the lock could not be tried at all
+    };
+
+    /** Opens the lock file, made if missing. Only a plain file can be the lock: nobody holds one
+        through a link, a FIFO or a socket, so such a thing at its name is removed like a stale
+        socket (a plain file never is: it may be held). O_NONBLOCK: a FIFO there must not hold the
+        launch in open().
+    */
+    ScopedFd openLockFile (int folder, const juce::String& name, juce::String& error)
+    {
+        for (int attempt = 0;; ++attempt)
+        {
+            ScopedFd lock (::openat (folder, name.toRawUTF8(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, S_IRUSR | S_IWUSR));
+            struct stat info {};
+
+            if (! lock.isValid() && (errno != ELOOP || attempt > 0))
+            {
+                error = std::strerror (errno);
+                return ScopedFd();
+            }
+
+            if (lock.isValid())
+            {
+                if (::fstat (lock.get(), &info) != 0)
+                {
+                    error = std::strerror (errno);
+                    return ScopedFd();
+                }
+                if (S_ISREG (info.st_mode))
+                    return lock;
+                if (attempt > 0)
+                {
+                    error = "it is not a plain file";
+                    return ScopedFd();
+                }
+            }
+
+            lock.reset();
+            ::unlinkat (folder, name.toRawUTF8(), 0);
+        }
+    }
+
+    /** Takes the lock; the claim then owns the folder, which is left as it was otherwise. */
+    ClaimAttempt takeClaim (std::unique_ptr<SingleInstanceFolder::Opened>& folder)
+    {
+        const auto lockPath = folder->path().getChildFile (SingleInstanceFolder::lockName()).getFullPathName().quoted();
+
+        juce::String error;
+        auto lock = openLockFile (folder->descriptor(), SingleInstanceFolder::lockName(), error);
+        if (! lock.isValid())
+            return { nullptr, false, "cannot open the lock file " + lockPath + ": " + error };
+
+        int locked;
+        do
+            locked = ::flock (lock.get(), LOCK_EX | LOCK_NB);
+        while (locked != 0 && errno == EINTR);
+
+        if (locked != 0)
+        {
+            if (errno == EWOULDBLOCK)
+                return { nullptr, true, {} };
+            return { nullptr, false, "cannot lock " + lockPath + ": " + juce::String (std::strerror (errno)) };
+        }
+
+        return { std::make_unique<ChannelClaim> (std::move (lock), std::move (folder)), false, {} };
+    }
+
+    HandOverResult refusal (const SingleInstanceFolder::Opened& folder)
+    {
+        return { Outcome::folderRefused, "the folder " + folder.path().getFullPathName().quoted() + " cannot be used: " + folder.problem() };
+    }
+
+    /** One connection: connect, send the frame, read the answer, all before the deadline. */
+    HandOverResult handOverOnce (const SingleInstanceFolder::Opened& folder, const std::optional<juce::MemoryBlock>& frame,
+                                 const juce::String& frameProblem, juce::uint32 deadline)
+    {
+        const auto path = folder.path().getChildFile (SingleInstanceFolder::socketName()).getFullPathName().quoted();
+
+        // Where no socket can be addressed, none can listen: the claim's holder says why.
+        sockaddr_un address;
+        if (! folder.fillAddress (address, SingleInstanceFolder::socketName()) || ! socketIsThere (folder))
+            return { Outcome::noRunningInstance, {} };
 
         ScopedFd fd;
         juce::String error;
-        switch (connectTo (file, deadline, fd, error))
+        switch (connectTo (address, deadline, fd, error))
         {
             case ConnectResult::connected:     break;
             case ConnectResult::nobodyListens: return { Outcome::noRunningInstance, {} };
             case ConnectResult::timedOut:      return { Outcome::noAnswer, "the running panel accepted no connection in time" };
-            case ConnectResult::failed:        return { Outcome::failed, "cannot connect to " + file.getFullPathName().quoted() + ": " + error };
+            case ConnectResult::failed:        return { Outcome::failed, "cannot connect to " + path + ": " + error };
         }
 
-        if (! peerIsSameUser (fd.fd))
-            return { Outcome::failed, "the socket " + file.getFullPathName().quoted() + " belongs to another user" };
+        if (! peerIsSameUser (fd.get()))
+            return { Outcome::failed, "the socket " + path + " belongs to another user" };
 
-        const char header[4] = { static_cast<char> (length & 0xFF), static_cast<char> ((length >> 8) & 0xFF),
-                                 static_cast<char> ((length >> 16) & 0xFF), static_cast<char> ((length >> 24) & 0xFF) };
+        if (! frame.has_value())
+            return { Outcome::failed, frameProblem };
 
-        if (! writeAll (fd.fd, header, sizeof (header), deadline) || ! writeAll (fd.fd, commandLine.toRawUTF8(), length, deadline))
-            return { Outcome::noAnswer, "the running panel did not take the command line in time" };
+        const auto left = HandOverResult { Outcome::panelLeft, "the running panel ended before it took the command line" };
+
+        switch (writeAll (fd.get(), static_cast<const char*> (frame->getData()), frame->getSize(), deadline))
+        {
+            case Transfer::done:     break;
+            case Transfer::timedOut: return { Outcome::noAnswer, "the running panel did not take the command line in time" };
+            case Transfer::closed:   return left;
+        }
 
         char answer = busyAnswer;
-        if (! readExactly (fd.fd, &answer, 1, deadline))
-            return { Outcome::noAnswer, "the running panel did not answer in time" };
+        switch (readExactly (fd.get(), &answer, 1, deadline))
+        {
+            case Transfer::done:     break;
+            case Transfer::timedOut: return { Outcome::noAnswer, "the running panel did not answer in time" };
+            case Transfer::closed:   return left;
+        }
 
         if (answer != acceptedAnswer)
             return { Outcome::busy, "the running panel stayed busy with earlier launches" };
 
         return { Outcome::accepted, {} };
     }
+
+    juce::String whyNoFrame (const juce::String& commandLine)
+    {
+        return commandLine.getNumBytesAsUTF8() > HandOverFrame::maxTextBytes ? "the command line is too long"
+                                                                              : "the command line is not UTF-8 text";
+    }
+
+    /** Busy passes as the panel works through earlier launches: ask again while there is time
+        for a whole exchange.
+    */
+    bool worthAskingAgain (const HandOverResult& result, juce::uint32 deadline)
+    {
+        return result.outcome == Outcome::busy && millisecondsUntil (deadline) >= 250;
+    }
+}
+
+juce::File socketFile()
+{
+    return SingleInstanceFolder::socketFile();
 }
 
 HandOverResult handOverToRunningInstance (const juce::String& commandLine, int timeoutMs)
 {
-    using Outcome = HandOverResult::Outcome;
-    const auto deadline = juce::Time::getMillisecondCounter() + static_cast<juce::uint32> (juce::jmax (0, timeoutMs));
-    const auto file = socketFile();
+    const auto deadline = deadlineIn (timeoutMs);
+    const SingleInstanceFolder::Opened folder;
 
-    if (const auto problem = folderProblem (file.getParentDirectory()); problem.isNotEmpty())
-        return { Outcome::folderRefused, "the folder " + file.getParentDirectory().getFullPathName().quoted() + " cannot be trusted: " + problem };
+    if (folder.problem().isNotEmpty())
+        return refusal (folder);
 
-    if (commandLine.getNumBytesAsUTF8() > static_cast<size_t> (maxCommandLineBytes))
-        return { Outcome::failed, "the command line is too long" };
+    const auto frame = HandOverFrame::write (commandLine);
 
-    // Busy passes as the panel works through earlier launches: ask again while there is time
-    // for a whole exchange.
     for (;;)
     {
-        auto result = handOverOnce (file, commandLine, deadline);
-        if (result.outcome != Outcome::busy || millisecondsUntil (deadline) < 250)
+        auto result = handOverOnce (folder, frame, whyNoFrame (commandLine), deadline);
+        if (! worthAskingAgain (result, deadline))
             return result;
 
-        ::usleep (50 * 1000);   // a second launch, not the message thread
+        ::usleep (busyPauseMs * 1000);   // a second launch, not the message thread
     }
 }
 
-std::unique_ptr<Listener> listen (std::function<void (const juce::String&)> onCommandLine)
+std::unique_ptr<Claim> tryClaim()
 {
-    const auto file = socketFile();
-    if (! isPrivateFolder (file.getParentDirectory()))
+    auto folder = std::make_unique<SingleInstanceFolder::Opened>();
+    if (folder->problem().isNotEmpty())
         return {};
 
-    // A socket left behind by a crashed instance answers no connection and can be replaced.
-    if (file.exists())
+    return takeClaim (folder).claim;
+}
+
+Launch handOverOrClaim (const juce::String& commandLine, int timeoutMs)
+{
+    const auto deadline = deadlineIn (timeoutMs);
+    auto folder = std::make_unique<SingleInstanceFolder::Opened>();
+
+    if (folder->problem().isNotEmpty())
+        return { refusal (*folder), nullptr };
+
+    const auto frame = HandOverFrame::write (commandLine);
+
+    for (;;)
     {
-        if (someoneListensAt (file))
-            return {};
-        removeSocket (file);
+        auto result = handOverOnce (*folder, frame, whyNoFrame (commandLine), deadline);
+
+        if (result.outcome == Outcome::noRunningInstance)
+        {
+            auto attempt = takeClaim (folder);
+            if (attempt.claim != nullptr)
+                return { std::move (result), std::move (attempt.claim) };
+            if (! attempt.heldElsewhere)
+                return { { Outcome::failed, attempt.reason }, nullptr };
+
+            // Another launch holds the claim: a panel about to listen, one ending, or one that cannot.
+            result = { Outcome::noAnswer, "a panel is running but does not listen for later launches (it is ending, or it said why when it started)" };
+        }
+        else if (result.outcome != Outcome::panelLeft && ! worthAskingAgain (result, deadline))
+        {
+            return { std::move (result), nullptr };
+        }
+
+        if (millisecondsUntil (deadline) == 0)
+            return { std::move (result), nullptr };
+
+        ::usleep ((result.outcome == Outcome::busy ? busyPauseMs : retryPauseMs) * 1000);   // a launch, not the message thread
     }
-
-    sockaddr_un address;
-    if (! fillAddress (address, file))
-        return {};
-
-    ScopedFd fd (::socket (AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (fd.fd < 0
-        || ::bind (fd.fd, reinterpret_cast<sockaddr*> (&address), sizeof (address)) != 0
-        || ::listen (fd.fd, 4) != 0)
-        return {};
-
-    return std::make_unique<SocketListener> (fd.release(), file, std::move (onCommandLine));
 }
 }

@@ -1,5 +1,6 @@
 #include "mixer/SettingsFile.h"
 #include "panel/SingleInstanceChannel.h"
+#include "panel/SingleInstanceFolder.h"
 #include "support/LocalSocket.h"
 #include "support/X11Windows.h"
 
@@ -227,18 +228,18 @@ TEST (ProgramLaunch, AFloodOfSecondLaunchesDoesNotDelayAShutdown)
 
 TEST (ProgramLaunch, ASecondLaunchThatCannotReachThePanelSaysSoAndFails)
 {
-    const auto base = SingleInstanceChannel::socketFile().getParentDirectory().getSiblingFile ("launch-refused");
+    const auto base = juce::File::getSpecialLocation (juce::File::userHomeDirectory).getChildFile ("launch-refused");
     base.deleteRecursively();
     const auto publicRuntime = base.getChildFile ("run");
-    const auto tmp = base.getChildFile ("tmp");
-    ASSERT_TRUE (publicRuntime.createDirectory() && tmp.createDirectory());
+    const auto state = base.getChildFile ("state");
+    ASSERT_TRUE (publicRuntime.createDirectory() && state.createDirectory());
     ::chmod (publicRuntime.getFullPathName().toRawUTF8(), 0777);
 
-    // The private fallback folder is taken by a link to a folder of someone else's choosing.
-    const auto fallback = tmp.getChildFile ("talvo-z3-control-" + juce::String (static_cast<int> (::getuid())));
+    // The private fallback folder is a link to a folder of someone else's choosing.
+    const auto fallback = state.getChildFile ("talvo-z3-control");
     ASSERT_EQ (::symlink (base.getFullPathName().toRawUTF8(), fallback.getFullPathName().toRawUTF8()), 0);
 
-    ProgramWithOutput stopper ({ "XDG_RUNTIME_DIR=" + publicRuntime.getFullPathName(), "TMPDIR=" + tmp.getFullPathName() }, "/shutdown");
+    ProgramWithOutput stopper ({ "XDG_RUNTIME_DIR=" + publicRuntime.getFullPathName(), "XDG_STATE_HOME=" + state.getFullPathName() }, "/shutdown");
     ASSERT_TRUE (stopper.started);
     const auto output = stopper.process.readAllProcessOutput();
     ASSERT_TRUE (stopper.process.waitForProcessToFinish (20000));
@@ -247,6 +248,7 @@ TEST (ProgramLaunch, ASecondLaunchThatCannotReachThePanelSaysSoAndFails)
     EXPECT_TRUE (output.contains ("symbolic link")) << output;
 
     // A panel that takes the connection but never answers: the launch gives up in time.
+    const SingleInstanceFolder::Opened folder;
     const auto file = SingleInstanceChannel::socketFile();
     const int squatter = bindLocalSocket (file);
     ASSERT_GE (squatter, 0);
@@ -261,6 +263,32 @@ TEST (ProgramLaunch, ASecondLaunchThatCannotReachThePanelSaysSoAndFails)
     ::close (squatter);
     ::unlink (file.getFullPathName().toRawUTF8());
     base.deleteRecursively();
+}
+
+TEST (ProgramLaunch, APanelThatCannotListenSaysSoAndLaterLaunchesStartNoOther)
+{
+    if (! hasDisplay())
+        GTEST_SKIP() << "needs a display (run under xvfb-run)";
+
+    // A folder at the socket's name: no panel can listen, and each launch once started a panel.
+    const SingleInstanceFolder::Opened folder;
+    ASSERT_TRUE (SingleInstanceChannel::socketFile().createDirectory());
+
+    ProgramWithOutput running ({}, {});
+    ASSERT_TRUE (running.started);
+    ASSERT_TRUE (X11Windows::waitForWindowTitled (windowTitle, 30000).has_value()) << "running: " << running.process.isRunning();
+
+    // Plain launches alike (the channel's own tests): this one waits out the time-out.
+    ProgramWithOutput stopper ({}, "/shutdown");
+    const auto said = stopper.process.readAllProcessOutput();
+    ASSERT_TRUE (stopper.process.waitForProcessToFinish (SingleInstanceChannel::handOverTimeoutMs + 10000));
+    EXPECT_EQ (stopper.process.getExitCode(), 1u);
+    EXPECT_TRUE (said.contains ("does not listen for later launches")) << said;
+
+    EXPECT_TRUE (running.process.isRunning());
+    running.process.kill();
+    const auto output = running.process.readAllProcessOutput();
+    EXPECT_TRUE (output.contains ("later launches cannot reach this panel (a folder is in the way")) << output;
 }
 
 TEST (ProgramLaunch, TheWindowIsShownOnceAndAtItsStartSize)

@@ -1,10 +1,12 @@
 #include "panel/SingleInstanceChannel.h"
+#include "panel/SingleInstanceFolder.h"
 #include "support/LocalSocket.h"
 #include "support/MessageLoop.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <future>
 #include <thread>
 
 #include <sys/socket.h>
@@ -12,13 +14,81 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+namespace
+{
+    using Claim = SingleInstanceChannel::Claim;
+    using Outcome = SingleInstanceChannel::HandOverResult::Outcome;
+
+    /** Claims the channel here and listens, as a panel does; null when it cannot. */
+    std::unique_ptr<Claim> listen (std::function<void (const juce::String&)> onCommandLine)
+    {
+        auto claim = SingleInstanceChannel::tryClaim();
+        if (claim == nullptr || claim->listenerProblem().isNotEmpty())
+            return {};
+        claim->startListening (std::move (onCommandLine));
+        return claim;
+    }
+
+    /** The socket's path, its folder made (as any launch makes it). */
+    juce::File preparedSocketFile()
+    {
+        const SingleInstanceFolder::Opened folder;
+        return SingleInstanceChannel::socketFile();
+    }
+
+    juce::File runtimeFolder()
+    {
+        return juce::File (juce::SystemStats::getEnvironmentVariable ("XDG_RUNTIME_DIR", {}));
+    }
+
+    /** Environment variables set (or, for an empty value, unset) for a scope; on leaving they are
+        as they were and the runtime folder is private again.
+    */
+    struct ScopedEnvironment
+    {
+        ScopedEnvironment (std::initializer_list<std::pair<const char*, juce::String>> values)
+        {
+            for (const auto& [name, value] : values)
+            {
+                const auto* before = std::getenv (name);
+                saved.push_back ({ name, before != nullptr ? std::optional<std::string> (before) : std::nullopt });
+                if (value.isEmpty())
+                    ::unsetenv (name);
+                else
+                    ::setenv (name, value.toRawUTF8(), 1);
+            }
+        }
+
+        ~ScopedEnvironment()
+        {
+            for (const auto& [name, before] : saved)
+                if (before.has_value())
+                    ::setenv (name, before->c_str(), 1);
+                else
+                    ::unsetenv (name);
+            ::chmod (runtimeFolder().getFullPathName().toRawUTF8(), 0700);
+        }
+
+        std::vector<std::pair<const char*, std::optional<std::string>>> saved;
+    };
+
+    /** A fresh folder in this test run's home. */
+    juce::File scratchFolder (const juce::String& name)
+    {
+        const auto folder = juce::File::getSpecialLocation (juce::File::userHomeDirectory).getChildFile (name);
+        folder.deleteRecursively();
+        folder.createDirectory();
+        return folder;
+    }
+}
+
 TEST (SingleInstanceChannel, HandsCommandLinesToTheListenerOnTheMessageThread)
 {
     juce::StringArray received;
     bool onMessageThread = true;
 
     {
-        auto listener = SingleInstanceChannel::listen ([&] (const juce::String& commandLine)
+        auto listener = listen ([&] (const juce::String& commandLine)
                                                        {
                                                            onMessageThread &= juce::MessageManager::existsAndIsCurrentThread();
                                                            received.add (commandLine);
@@ -26,7 +96,7 @@ TEST (SingleInstanceChannel, HandsCommandLinesToTheListenerOnTheMessageThread)
         ASSERT_NE (listener, nullptr);
 
         // A second listener must not steal the channel of a live one.
-        EXPECT_EQ (SingleInstanceChannel::listen ([] (const juce::String&) {}), nullptr);
+        EXPECT_EQ (listen ([] (const juce::String&) {}), nullptr);
 
         EXPECT_TRUE (SingleInstanceChannel::handOverToRunningInstance ("/shutdown"));
         EXPECT_TRUE (SingleInstanceChannel::handOverToRunningInstance (""));
@@ -47,7 +117,7 @@ TEST (SingleInstanceChannel, HandsCommandLinesToTheListenerOnTheMessageThread)
 
 TEST (SingleInstanceChannel, ReplacesASocketLeftBehindByACrashedInstance)
 {
-    const auto file = SingleInstanceChannel::socketFile();
+    const auto file = preparedSocketFile();
 
     // A bound socket whose owner has gone: it exists but nobody accepts.
     {
@@ -59,60 +129,74 @@ TEST (SingleInstanceChannel, ReplacesASocketLeftBehindByACrashedInstance)
     EXPECT_FALSE (SingleInstanceChannel::handOverToRunningInstance ("/shutdown"));
 
     juce::String received;
-    auto listener = SingleInstanceChannel::listen ([&] (const juce::String& c) { received = c; });
+    auto listener = listen ([&] (const juce::String& c) { received = c; });
     ASSERT_NE (listener, nullptr);
     EXPECT_TRUE (SingleInstanceChannel::handOverToRunningInstance ("/defaults"));
     EXPECT_TRUE (pumpMessagesUntil ([&] { return received == "/defaults"; }));
 }
 
-namespace
-{
-    /** A fresh TMPDIR beside the runtime folder, where the channel looks for its fallback folder.
-        On leaving, the runtime folder is private again, TMPDIR is as it was and the folder gone.
-    */
-    struct FallbackTmp
-    {
-        explicit FallbackTmp (const juce::String& name)
-            : folder (runtime.getSiblingFile (name)),
-              created (folder.createDirectory())
-        {
-            ::setenv ("TMPDIR", folder.getFullPathName().toRawUTF8(), 1);
-        }
-
-        ~FallbackTmp()
-        {
-            ::chmod (runtime.getFullPathName().toRawUTF8(), 0700);
-            if (tmpBefore.isEmpty())
-                ::unsetenv ("TMPDIR");
-            else
-                ::setenv ("TMPDIR", tmpBefore.toRawUTF8(), 1);
-            folder.deleteRecursively();
-        }
-
-        const juce::File runtime = SingleInstanceChannel::socketFile().getParentDirectory();
-        const juce::String tmpBefore = juce::SystemStats::getEnvironmentVariable ("TMPDIR", {});
-        const juce::File folder;
-        const bool created;
-    };
-}
-
 TEST (SingleInstanceChannel, NeverUsesAFolderOthersCanEnter)
 {
-    const FallbackTmp tmp ("tmp");
-    ASSERT_TRUE (tmp.created);
+    const auto state = scratchFolder ("state");
+    const ScopedEnvironment environment ({ { "XDG_STATE_HOME", state.getFullPathName() } });
 
     // A public runtime folder is passed over for a private one of our own.
-    ASSERT_EQ (::chmod (tmp.runtime.getFullPathName().toRawUTF8(), 0777), 0);
-    const auto fallback = SingleInstanceChannel::socketFile().getParentDirectory();
-    EXPECT_NE (fallback, tmp.runtime);
-    EXPECT_TRUE (fallback.isAChildOf (tmp.folder));
+    ASSERT_EQ (::chmod (runtimeFolder().getFullPathName().toRawUTF8(), 0777), 0);
+    const auto fallback = preparedSocketFile().getParentDirectory();
+    EXPECT_TRUE (fallback.isAChildOf (state)) << fallback.getFullPathName();
 
     // If someone else could enter that one too, neither side trusts it, and the launch says why.
     ASSERT_EQ (::chmod (fallback.getFullPathName().toRawUTF8(), 0755), 0);
-    EXPECT_EQ (SingleInstanceChannel::listen ([] (const juce::String&) {}), nullptr);
+    EXPECT_EQ (listen ([] (const juce::String&) {}), nullptr);
     const auto result = SingleInstanceChannel::handOverToRunningInstance ("/shutdown");
     EXPECT_EQ (result.outcome, SingleInstanceChannel::HandOverResult::Outcome::folderRefused);
     EXPECT_TRUE (result.reason.contains ("other users may enter it")) << result.reason;
+}
+
+TEST (SingleInstanceChannel, WithoutAPrivateRuntimeFolderTheChannelLivesInTheHome)
+{
+    // Anyone may create in the temporary folder: there, another user once took the name first
+    // (a file, a link, a folder) and every launch ended.
+    const auto tmp = scratchFolder ("shared-tmp");
+    const auto uid = juce::String (static_cast<int> (::getuid()));
+    ASSERT_TRUE (tmp.getChildFile ("talvo-z3-control-" + uid).replaceWithText ("taken"));
+    const auto home = juce::File::getSpecialLocation (juce::File::userHomeDirectory);
+
+    for (const auto& runtime : { juce::String(), runtimeFolder().getFullPathName() })
+    {
+        const ScopedEnvironment environment ({ { "TMPDIR", tmp.getFullPathName() }, { "XDG_STATE_HOME", "relative/state" },
+                                               { "XDG_RUNTIME_DIR", runtime } });
+        if (runtime.isNotEmpty())
+            ::chmod (runtime.toRawUTF8(), 0500);   // ours but not writable: as good as none
+
+        EXPECT_EQ (SingleInstanceChannel::socketFile().getParentDirectory(), home.getChildFile (".local/state/talvo-z3-control"));
+
+        juce::StringArray received;
+        auto panel = listen ([&] (const juce::String& c) { received.add (c); });
+        ASSERT_NE (panel, nullptr);
+        EXPECT_TRUE (SingleInstanceChannel::handOverToRunningInstance ("/defaults"));
+        EXPECT_TRUE (pumpMessagesUntil ([&] { return received.contains ("/defaults"); }));
+        EXPECT_EQ (tmp.getChildFile ("talvo-z3-control-" + uid).loadFileAsString(), "taken");
+    }
+}
+
+TEST (SingleInstanceChannel, AHomeTooLongForASocketAddressStillHasAChannel)
+{
+    auto state = juce::File::getSpecialLocation (juce::File::userHomeDirectory);
+    for (int i = 0; i < 4; ++i)
+        state = state.getChildFile (juce::String::repeatedString ("long", 12));
+    const ScopedEnvironment environment ({ { "XDG_STATE_HOME", state.getFullPathName() } });
+    ASSERT_EQ (::chmod (runtimeFolder().getFullPathName().toRawUTF8(), 0777), 0);
+
+    const auto launch = SingleInstanceChannel::handOverOrClaim ("");
+    ASSERT_NE (launch.claim, nullptr) << launch.handOver.reason;
+    EXPECT_EQ (launch.claim->listenerProblem(), "");
+    EXPECT_GT (SingleInstanceChannel::socketFile().getFullPathName().getNumBytesAsUTF8(), sizeof (sockaddr_un::sun_path));
+
+    juce::String received;
+    launch.claim->startListening ([&] (const juce::String& c) { received = c; });
+    EXPECT_TRUE (SingleInstanceChannel::handOverOrClaim ("/shutdown").handOver);
+    EXPECT_TRUE (pumpMessagesUntil ([&] { return received == "/shutdown"; }));
 }
 
 namespace
@@ -129,14 +213,12 @@ namespace
         }
         return fd;
     }
-
-    using Outcome = SingleInstanceChannel::HandOverResult::Outcome;
 }
 
 TEST (SingleInstanceChannel, HandOversWaitingForTheMessageThreadAreBounded)
 {
     juce::StringArray received;
-    auto listener = SingleInstanceChannel::listen ([&] (const juce::String& c) { received.add (c); });
+    auto listener = listen ([&] (const juce::String& c) { received.add (c); });
     ASSERT_NE (listener, nullptr);
 
     // The message thread is busy (this test does not pump it): the first few wait, the rest are
@@ -160,7 +242,7 @@ TEST (SingleInstanceChannel, HandOversWaitingForTheMessageThreadAreBounded)
 TEST (SingleInstanceChannel, ASlowPeerCannotHoldTheChannel)
 {
     juce::StringArray received;
-    auto listener = SingleInstanceChannel::listen ([&] (const juce::String& c) { received.add (c); });
+    auto listener = listen ([&] (const juce::String& c) { received.add (c); });
     ASSERT_NE (listener, nullptr);
 
     // A peer that sends one byte of a frame every 300 ms, for longer than any launch waits.
@@ -190,7 +272,7 @@ TEST (SingleInstanceChannel, ASlowPeerCannotHoldTheChannel)
 TEST (SingleInstanceChannel, ASecondLaunchGivesUpInTimeAndSaysWhy)
 {
     // Something listens at the socket but never answers: a hung panel, or a squatter.
-    const auto file = SingleInstanceChannel::socketFile();
+    const auto file = preparedSocketFile();
     const int fd = bindLocalSocket (file);
     ASSERT_GE (fd, 0);
     ASSERT_EQ (::listen (fd, 1), 0);
@@ -202,7 +284,7 @@ TEST (SingleInstanceChannel, ASecondLaunchGivesUpInTimeAndSaysWhy)
     EXPECT_LT (juce::Time::getMillisecondCounter() - start, 3000u);
 
     // A live socket is never taken over by a new listener.
-    EXPECT_EQ (SingleInstanceChannel::listen ([] (const juce::String&) {}), nullptr);
+    EXPECT_EQ (listen ([] (const juce::String&) {}), nullptr);
 
     ::close (fd);
     ::unlink (file.getFullPathName().toRawUTF8());
@@ -210,12 +292,12 @@ TEST (SingleInstanceChannel, ASecondLaunchGivesUpInTimeAndSaysWhy)
 
 TEST (SingleInstanceChannel, ARefusedFolderIsReportedNotMistakenForNoPanel)
 {
-    const FallbackTmp tmp ("tmp-refused");
-    ASSERT_TRUE (tmp.created);
-    ASSERT_EQ (::chmod (tmp.runtime.getFullPathName().toRawUTF8(), 0755), 0);
+    const auto state = scratchFolder ("state-refused");
+    const ScopedEnvironment environment ({ { "XDG_STATE_HOME", state.getFullPathName() } });
+    ASSERT_EQ (::chmod (runtimeFolder().getFullPathName().toRawUTF8(), 0755), 0);
 
-    const auto fallback = tmp.folder.getChildFile ("talvo-z3-control-" + juce::String (static_cast<int> (::getuid())));
-    const auto elsewhere = tmp.folder.getChildFile ("elsewhere");
+    const auto fallback = state.getChildFile ("talvo-z3-control");
+    const auto elsewhere = state.getChildFile ("elsewhere");
     ASSERT_TRUE (elsewhere.createDirectory());
     ::chmod (elsewhere.getFullPathName().toRawUTF8(), 0700);
 
@@ -227,7 +309,121 @@ TEST (SingleInstanceChannel, ARefusedFolderIsReportedNotMistakenForNoPanel)
 
     ::unlink (fallback.getFullPathName().toRawUTF8());
     ASSERT_TRUE (fallback.replaceWithText ("x"));
-    result = SingleInstanceChannel::handOverToRunningInstance ("/shutdown");
+    result = SingleInstanceChannel::handOverOrClaim ("/shutdown").handOver;
     EXPECT_EQ (result.outcome, Outcome::folderRefused);
     EXPECT_TRUE (result.reason.contains ("not a folder")) << result.reason;
+}
+
+TEST (SingleInstanceChannel, ALinkLeftAtTheSocketIsReplaced)
+{
+    const auto file = preparedSocketFile();
+    ASSERT_EQ (::symlink ("/nowhere", file.getFullPathName().toRawUTF8()), 0);
+    ASSERT_EQ (::symlink ("/nowhere", SingleInstanceFolder::lockFile().getFullPathName().toRawUTF8()), 0);   // nobody locks through one
+
+    auto launch = SingleInstanceChannel::handOverOrClaim ("");
+    ASSERT_NE (launch.claim, nullptr) << launch.handOver.reason;
+    EXPECT_EQ (launch.claim->listenerProblem(), "");
+
+    juce::String received;
+    launch.claim->startListening ([&] (const juce::String& c) { received = c; });
+    EXPECT_TRUE (SingleInstanceChannel::handOverOrClaim ("/shutdown").handOver);
+    EXPECT_TRUE (pumpMessagesUntil ([&] { return received == "/shutdown"; }));
+}
+
+TEST (SingleInstanceChannel, APanelThatCannotListenStillKeepsItOne)
+{
+    // A folder at the socket's name is not ours to empty: nobody can listen there.
+    const auto file = preparedSocketFile();
+    ASSERT_TRUE (file.createDirectory());
+
+    auto first = SingleInstanceChannel::handOverOrClaim ("");
+    ASSERT_NE (first.claim, nullptr) << first.handOver.reason;
+    EXPECT_TRUE (first.claim->listenerProblem().contains ("a folder is in the way")) << first.claim->listenerProblem();
+
+    // Later launches find the claim held, wait for a listener that never comes, and say so.
+    for (const auto* commandLine : { "", "/shutdown" })
+    {
+        const auto later = SingleInstanceChannel::handOverOrClaim (commandLine, 300);
+        EXPECT_EQ (later.claim, nullptr);
+        EXPECT_EQ (later.handOver.outcome, Outcome::noAnswer);
+        EXPECT_TRUE (later.handOver.reason.contains ("does not listen")) << later.handOver.reason;
+    }
+
+    // Once that panel has gone, the next launch is the panel (with the same complaint).
+    first.claim = nullptr;
+    EXPECT_NE (SingleInstanceChannel::handOverOrClaim ("", 300).claim, nullptr);
+    EXPECT_TRUE (file.isDirectory());
+}
+
+TEST (SingleInstanceChannel, LaunchesAtTheSameMomentMakeOnePanel)
+{
+    constexpr int launches = 6;
+    std::atomic<int> ready { 0 };
+    std::vector<std::future<SingleInstanceChannel::Launch>> results;
+
+    for (int i = 0; i < launches; ++i)
+        results.push_back (std::async (std::launch::async, [&ready, i]
+                                       {
+                                           for (++ready; ready < launches;)
+                                               std::this_thread::yield();
+                                           return SingleInstanceChannel::handOverOrClaim (juce::String (i));
+                                       }));
+
+    // Whoever claimed listens; every other launch reaches it.
+    juce::StringArray received;
+    std::unique_ptr<Claim> panel;
+    int handedOver = 0;
+
+    // The others wait for the panel to listen: take the results as they come.
+    for (size_t done = 0; done < results.size();)
+    {
+        for (auto& result : results)
+        {
+            if (! result.valid() || result.wait_for (std::chrono::milliseconds (1)) != std::future_status::ready)
+                continue;
+
+            auto launch = result.get();
+            ++done;
+
+            if (launch.claim != nullptr)
+            {
+                EXPECT_EQ (panel, nullptr) << "a second panel";
+                panel = std::move (launch.claim);
+                panel->startListening ([&] (const juce::String& c) { received.add (c); });
+            }
+            else
+            {
+                EXPECT_TRUE (launch.handOver) << launch.handOver.reason;
+                ++handedOver;
+            }
+        }
+    }
+
+    EXPECT_NE (panel, nullptr);
+    EXPECT_EQ (handedOver, launches - 1);
+    EXPECT_TRUE (pumpMessagesUntil ([&] { return received.size() == launches - 1; }));
+}
+
+TEST (SingleInstanceChannel, AnEndingPanelPassesTheClaimToAWaitingLaunch)
+{
+    // A panel ending: it stopped listening, the lock goes after its settings are saved.
+    auto ending = listen ([] (const juce::String&) {});
+    ASSERT_NE (ending, nullptr);
+    ending->stopListening();
+    EXPECT_FALSE (SingleInstanceChannel::socketFile().exists());
+
+    auto waiting = std::async (std::launch::async, [] { return SingleInstanceChannel::handOverOrClaim (""); });
+    juce::Thread::sleep (50);   // most often it now waits; either way it must end as the panel
+    ending = nullptr;
+    EXPECT_NE (waiting.get().claim, nullptr);
+
+    // A panel that ends before it listens ("/shutdown" at start) drops the launches waiting in its
+    // queue; they look again and one of them is the panel.
+    auto claimed = SingleInstanceChannel::tryClaim();
+    ASSERT_NE (claimed, nullptr);
+    auto queued = std::async (std::launch::async, [] { return SingleInstanceChannel::handOverOrClaim ("/defaults"); });
+    juce::Thread::sleep (50);
+    claimed = nullptr;
+    const auto launch = queued.get();
+    EXPECT_NE (launch.claim, nullptr) << launch.handOver.reason;
 }
