@@ -2,7 +2,7 @@
 # under test and the framework modules they read with, so that a two-core machine builds it in a
 # few minutes. scripts/fuzz.sh builds this tree, replays the seeds and fuzzes every target.
 #
-# Every <Name>Fuzz.cpp in this folder needs one line below:
+# Every <Name>Fuzz.cpp in this folder needs one line at the end of this file:
 #     talvo_fuzz_target(<Name>Fuzz [SOURCES <files under src/>...] [LIBRARIES <targets>...]
 #                       [PACKAGES <pkg-config modules>...] [DICTIONARY <file in dictionaries/>])
 # LIBRARIES takes talvo_juce_core, or talvo_juce_data_structures (which holds juce_core too).
@@ -36,6 +36,26 @@ function(talvo_fuzz_target name)
     set_property(DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}" APPEND PROPERTY talvo_fuzz_targets ${name})
 endfunction()
 
+# A target without its line would be left out of the fuzzing without a word. Checked once every
+# line below has been read.
+function(talvo_check_fuzz_targets)
+    file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*Fuzz.cpp")
+    get_property(declared DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}" PROPERTY talvo_fuzz_targets)
+    foreach(source IN LISTS sources)
+        get_filename_component(name "${source}" NAME_WE)
+        if(NOT name IN_LIST declared)
+            message(FATAL_ERROR "${name}.cpp has no talvo_fuzz_target line at the end of ${CMAKE_CURRENT_SOURCE_DIR}/LibFuzzer.cmake: "
+                                "add one naming the files under src/ and the libraries it reads with, e.g.\n"
+                                "talvo_fuzz_target(${name} SOURCES <folder>/<Unit>.cpp LIBRARIES talvo_juce_core)")
+        endif()
+    endforeach()
+
+    # What scripts/fuzz.sh runs, one name a line.
+    list(JOIN declared "\n" names)
+    file(WRITE "${CMAKE_BINARY_DIR}/fuzz-targets.txt" "${names}\n")
+endfunction()
+cmake_language(DEFER CALL talvo_check_fuzz_targets)
+
 talvo_fuzz_target(SysExParserFuzz
     SOURCES device/ProtocolParser.cpp device/SysExProtocol.cpp
     DICTIONARY sysex.dict)
@@ -47,19 +67,3 @@ talvo_fuzz_target(SnapshotReaderFuzz
     SOURCES mixer/SafeXmlFile.cpp mixer/SettingsFile.cpp mixer/SnapshotFile.cpp
     LIBRARIES talvo_juce_data_structures
     DICTIONARY xml.dict)
-
-# A target without its line would be left out of the fuzzing without a word.
-file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*Fuzz.cpp")
-get_property(declared DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}" PROPERTY talvo_fuzz_targets)
-foreach(source IN LISTS sources)
-    get_filename_component(name "${source}" NAME_WE)
-    if(NOT name IN_LIST declared)
-        message(FATAL_ERROR "${name}.cpp has no talvo_fuzz_target line in ${CMAKE_CURRENT_LIST_FILE}: "
-                            "add one naming the files under src/ and the libraries it reads with, e.g.\n"
-                            "talvo_fuzz_target(${name} SOURCES <folder>/<Unit>.cpp LIBRARIES talvo_juce_core)")
-    endif()
-endforeach()
-
-# What scripts/fuzz.sh runs, one name a line.
-list(JOIN declared "\n" names)
-file(WRITE "${CMAKE_BINARY_DIR}/fuzz-targets.txt" "${names}\n")
