@@ -1,5 +1,16 @@
 # Applied to every target (JUCE included) so that instrumented and plain code never mix.
-if(TALVO_SANITIZER STREQUAL "address")
+if(TALVO_LIBFUZZER)
+    # Coverage is collected in everything the targets run, the framework's parsers included; only
+    # the targets themselves link libFuzzer's main (tests/fuzz/LibFuzzer.cmake).
+    if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+        message(FATAL_ERROR "TALVO_LIBFUZZER needs clang (for example -DCMAKE_CXX_COMPILER=clang++-14)")
+    endif()
+    if(NOT TALVO_SANITIZER STREQUAL "")
+        message(FATAL_ERROR "TALVO_LIBFUZZER brings its own sanitizers: leave TALVO_SANITIZER empty")
+    endif()
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+elseif(TALVO_SANITIZER STREQUAL "address")
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     add_link_options(-fsanitize=address,undefined)
 elseif(TALVO_SANITIZER STREQUAL "thread")
