@@ -3,6 +3,8 @@
 #include <expat.h>
 
 #include <climits>
+#include <clocale>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -506,5 +508,31 @@ std::size_t entrySize (const juce::String& key, const juce::String& value)
     std::string entry;
     appendEntry (entry, key, value);
     return entry.size();
+}
+}
+
+namespace PropertiesDocument
+{
+double numberOf (const juce::String& text)
+{
+    // strtod in the C locale, so that a desktop's locale never turns "-6.5" into -6.
+    static const auto cLocale = ::newlocale (LC_ALL_MASK, "C", nullptr);
+    const auto* start = text.toRawUTF8();
+    char* end = nullptr;
+    const auto value = cLocale != nullptr ? ::strtod_l (start, &end, cLocale) : std::strtod (start, &end);
+    return end == start ? 0.0 : value;
+}
+
+bool flagOf (const juce::String& text)
+{
+    auto p = text.toRawUTF8();
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
+        ++p;
+    if (*p == '-')
+        ++p;
+    for (; *p >= '0' && *p <= '9'; ++p)
+        if (*p != '0')
+            return true;
+    return false;
 }
 }

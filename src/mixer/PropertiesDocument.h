@@ -73,4 +73,15 @@ namespace PropertiesDocument
 
     /** The bytes write() spends on one key. */
     std::size_t entrySize (const juce::String& key, const juce::String& value);
+
+    /** A stored double: the decimal number the text begins with (after white space), as the
+        framework reads it but without its arithmetic overflow on long digit strings; 0 when the
+        text does not begin with a number, infinity past the largest double.
+    */
+    double numberOf (const juce::String& text);
+
+    /** A stored bool: true when the whole number the text begins with is not 0, as the framework
+        reads it ("1", "2", "-3" are true; "0", "", "yes" are false), for any length of digits.
+    */
+    bool flagOf (const juce::String& text);
 }

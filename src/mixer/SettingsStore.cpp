@@ -33,6 +33,16 @@ SettingsStore::~SettingsStore()
     saveIfNeeded();
 }
 
+double SettingsStore::getDoubleValue (juce::StringRef keyName, double defaultValue) const
+{
+    return containsKey (keyName) ? PropertiesDocument::numberOf (getValue (keyName)) : defaultValue;
+}
+
+bool SettingsStore::getBoolValue (juce::StringRef keyName, bool defaultValue) const
+{
+    return containsKey (keyName) ? PropertiesDocument::flagOf (getValue (keyName)) : defaultValue;
+}
+
 void SettingsStore::load (const juce::StringPairArray& stored)
 {
     const juce::ScopedLock sl (getLock());

@@ -45,6 +45,13 @@ public:
     */
     bool save();
 
+    /** A stored double or bool read as PropertiesDocument::numberOf and flagOf read it. These
+        hide the framework's own, whose number reading overflows (undefined behaviour) on a long
+        run of digits that a damaged or hand-edited file may hold.
+    */
+    double getDoubleValue (juce::StringRef keyName, double defaultValue = 0.0) const;
+    bool getBoolValue (juce::StringRef keyName, bool defaultValue = false) const;
+
     bool needsToBeSaved() const noexcept  { return needsWriting; }
     bool isSavingAllowed() const noexcept { return savingAllowed; }
     const juce::File& getFile() const noexcept { return file; }

@@ -15,7 +15,7 @@ namespace SnapshotFile
 
         bool readBool (const juce::StringPairArray& p, const juce::String& key)
         {
-            return p.getValue (key, {}).getIntValue() != 0;
+            return PropertiesDocument::flagOf (p.getValue (key, {}));
         }
 
         /** Nothing but white space: nothing that a save could lose. */
@@ -106,7 +106,7 @@ namespace SnapshotFile
                 const auto level = Stems::sourceLevel (i, j);
                 if (! has (level))
                     return false;
-                record.vol[i][j] = p[level].getDoubleValue();
+                record.vol[i][j] = PropertiesDocument::numberOf (p[level]);
 
                 const auto mute = Stems::sourceMute (i, j);
                 if (! has (mute))
@@ -118,7 +118,7 @@ namespace SnapshotFile
         for (int k = 0; k < numMixerDestinations; ++k)
         {
             const auto level = Stems::outputLevel (k);
-            record.volOut[k] = has (level) ? p[level].getDoubleValue() : mixerFloorDb;
+            record.volOut[k] = has (level) ? PropertiesDocument::numberOf (p[level]) : mixerFloorDb;
             record.muteOut[k] = readBool (p, Stems::outputMute (k));
         }
 

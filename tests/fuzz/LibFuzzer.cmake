@@ -60,10 +60,16 @@ talvo_fuzz_target(SysExParserFuzz
     SOURCES device/ProtocolParser.cpp device/SysExProtocol.cpp
     DICTIONARY sysex.dict)
 talvo_fuzz_target(SettingsReaderFuzz
-    SOURCES mixer/SafeXmlFile.cpp mixer/SettingsFile.cpp
-    LIBRARIES talvo_juce_data_structures
+    SOURCES mixer/PropertiesDocument.cpp mixer/GuardedFile.cpp mixer/StoredProperties.cpp mixer/SettingsFile.cpp
+    LIBRARIES talvo_juce_core
+    PACKAGES expat
     DICTIONARY xml.dict)
 talvo_fuzz_target(SnapshotReaderFuzz
-    SOURCES mixer/SafeXmlFile.cpp mixer/SettingsFile.cpp mixer/SnapshotFile.cpp
-    LIBRARIES talvo_juce_data_structures
+    SOURCES mixer/PropertiesDocument.cpp mixer/GuardedFile.cpp mixer/StoredProperties.cpp mixer/SettingsFile.cpp
+            mixer/SnapshotFile.cpp
+    LIBRARIES talvo_juce_core
+    PACKAGES expat
     DICTIONARY xml.dict)
+talvo_fuzz_target(HandOverFrameFuzz
+    SOURCES panel/HandOverFrame.cpp
+    LIBRARIES talvo_juce_core)

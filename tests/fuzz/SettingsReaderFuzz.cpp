@@ -19,25 +19,15 @@ namespace
         }
     }
 
-    void readEveryKey (const juce::PropertySet& settings)
+    /** Every key the panel reads, read as each kind of value it may be. */
+    void readEveryKey (const juce::StringPairArray& settings)
     {
-        namespace Keys = SettingsFile::Keys;
         volatile double sum = 0.0;
-        for (int slot = 0; slot < 4; ++slot)
+        for (const auto& key : SettingsFile::Keys::all())
         {
-            sum = sum + settings.getValue (Keys::snapshotName (slot)).length();
-            sum = sum + settings.getValue (Keys::snapshotPath (slot)).length();
+            const auto text = settings.getValue (key, {});
+            sum = sum + PropertiesDocument::numberOf (text) + (PropertiesDocument::flagOf (text) ? 1 : 0) + text.length();
         }
-        for (int s = 0; s < 4; ++s)
-            for (int d = 0; d < 4; ++d)
-                sum = sum + settings.getDoubleValue (Keys::sourceLevel (s, d)) + (settings.getBoolValue (Keys::sourceMute (s, d)) ? 1 : 0);
-        for (int d = 0; d < 4; ++d)
-            sum = sum + settings.getDoubleValue (Keys::outputLevel (d)) + (settings.getBoolValue (Keys::outputMute (d)) ? 1 : 0);
-        for (int i = 0; i < 2; ++i)
-            sum = sum + (settings.getBoolValue (Keys::phase (i)) ? 1 : 0) + (settings.getBoolValue (Keys::target (i)) ? 1 : 0)
-                + (settings.getBoolValue (Keys::phantomPower (i + 1)) ? 1 : 0);
-        sum = sum + (settings.getBoolValue (Keys::resetNextBoot) ? 1 : 0) + (settings.getBoolValue (Keys::enableControlWhileUiOpen) ? 1 : 0)
-            + settings.getValue (Keys::windowPosition).length();
     }
 
     PropertiesDocument::Parsed reparse (const juce::StringPairArray& properties)
@@ -54,9 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
     if (! parsed.ok())
         return 0;
 
-    juce::PropertySet settings;
-    settings.getAllProperties() = parsed.properties;
-    readEveryKey (settings);
+    readEveryKey (parsed.properties);
 
     const auto back = reparse (parsed.properties);
     require (back.ok(), "what was accepted was refused once written");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 
 using PropertiesDocument::Problem;
 
@@ -168,4 +169,22 @@ TEST (PropertiesDocument, CapsCountWhatAWriteWouldGrowAndLeaveRoomForTheOwnKeys)
     const auto written = PropertiesDocument::write (atCaps);
     EXPECT_LE (written.getSize(), caps.maxDocumentBytes());
     EXPECT_TRUE (reparse (atCaps, caps).ok());
+}
+
+TEST (PropertiesDocument, StoredNumbersReadAsTheFrameworkReadsThemWithoutOverflow)
+{
+    using PropertiesDocument::flagOf;
+    using PropertiesDocument::numberOf;
+
+    EXPECT_EQ (numberOf ("-6.5"), -6.5);
+    EXPECT_EQ (numberOf (" 12dB"), 12.0);
+    EXPECT_EQ (numberOf ("loud"), 0.0);
+    EXPECT_EQ (numberOf ({}), 0.0);
+    EXPECT_EQ (numberOf ("1e999"), std::numeric_limits<double>::infinity());
+    EXPECT_EQ (numberOf ("0e3086666662"), 0.0);   // made the framework's reader overflow
+
+    for (const auto* on : { "1", "2", "-3", " 0001", "99999999999999999999999999" })
+        EXPECT_TRUE (flagOf (on)) << on;
+    for (const auto* off : { "0", "", "yes", "000", "+1", "-0" })
+        EXPECT_FALSE (flagOf (off)) << off;
 }

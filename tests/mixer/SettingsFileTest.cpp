@@ -113,6 +113,8 @@ TEST_F (SettingsFileTest, DamagedAndHandEditedValuesGiveDefinedResults)
     reopenPanelWith (settingsXml ({
         { "vol00", "loud" }, { "vol01", "nan" }, { "vol02", "1e308" }, { "vol03", "-1e308" },
         { "mute00", "yes" }, { "mute01", "2" }, { "volOut0", "" }, { "Target0", "x" },
+        // Long runs of digits overflowed the framework's number reading.
+        { "vol10", "0e3086666662" }, { "mute10", "99999999999999999999" },
     }));
     giveOpenOutput ("out");
 
@@ -121,6 +123,8 @@ TEST_F (SettingsFileTest, DamagedAndHandEditedValuesGiveDefinedResults)
     EXPECT_FALSE (panel->m_sourceMuteArray[0][0]);        // "yes" is not a number: false
     EXPECT_TRUE (panel->m_sourceMuteArray[0][1]);         // any number but 0 is true
     EXPECT_EQ (panel->m_outputVolumeArray[0], 0.0);
+    EXPECT_EQ (panel->m_sourceVolumeArray[1][0], 0.0);
+    EXPECT_TRUE (panel->m_sourceMuteArray[1][0]);
     EXPECT_EQ (panel->m_selectedTargets, juce::Array<int> { 0 });
 
     // Whatever the file held, what goes to the interface is a valid frame and what is stored
