@@ -3,6 +3,7 @@
 #include <expat.h>
 
 #include <climits>
+#include <cmath>
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
@@ -520,7 +521,7 @@ double numberOf (const juce::String& text)
     const auto* start = text.toRawUTF8();
     char* end = nullptr;
     const auto value = cLocale != nullptr ? ::strtod_l (start, &end, cLocale) : std::strtod (start, &end);
-    return end == start ? 0.0 : value;
+    return end == start || ! std::isfinite (value) ? 0.0 : value;
 }
 
 bool flagOf (const juce::String& text)

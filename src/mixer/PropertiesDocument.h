@@ -76,7 +76,7 @@ namespace PropertiesDocument
 
     /** A stored double: the decimal number the text begins with (after white space), as the
         framework reads it but without its arithmetic overflow on long digit strings; 0 when the
-        text does not begin with a number, infinity past the largest double.
+        text does not begin with a finite number ("nan", "1e999"), which no level can be.
     */
     double numberOf (const juce::String& text);
 

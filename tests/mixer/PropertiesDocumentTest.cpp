@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <limits>
 
 using PropertiesDocument::Problem;
 
@@ -180,7 +179,8 @@ TEST (PropertiesDocument, StoredNumbersReadAsTheFrameworkReadsThemWithoutOverflo
     EXPECT_EQ (numberOf (" 12dB"), 12.0);
     EXPECT_EQ (numberOf ("loud"), 0.0);
     EXPECT_EQ (numberOf ({}), 0.0);
-    EXPECT_EQ (numberOf ("1e999"), std::numeric_limits<double>::infinity());
+    EXPECT_EQ (numberOf ("1e999"), 0.0);
+    EXPECT_EQ (numberOf ("nan"), 0.0);   // the framework's writer cast it to int
     EXPECT_EQ (numberOf ("0e3086666662"), 0.0);   // made the framework's reader overflow
 
     for (const auto* on : { "1", "2", "-3", " 0001", "99999999999999999999999999" })
