@@ -370,6 +370,12 @@ public:
     */
     void openUpdater();
 
+    /** Set by an updater run that wrote no firmware, cleared by one that did. While it is set
+        the firmware check shows the update button but no longer starts the updater itself.
+        Message thread; lasts for the session.
+    */
+    bool m_updaterLeftFirmwareUnchanged = false;
+
     /** The open settings dialog's content and window; empty while no dialog is open. */
     juce::Component::SafePointer<TalvoSettingsWindow> m_settingsWindow;
     juce::Component::SafePointer<juce::DialogWindow> m_settingsDialog;

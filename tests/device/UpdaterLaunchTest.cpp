@@ -1,8 +1,10 @@
 #include "mixer/SettingsFile.h"
 #include "mixer/TimerIds.h"
+#include "support/ConnectionFixture.h"
 #include "support/FakeUpdater.h"
 #include "support/PanelFixture.h"
 #include "support/SimulatedHostFixture.h"
+#include "updater/UpdaterResult.h"
 
 namespace
 {
@@ -89,4 +91,60 @@ TEST_F (UpdaterLaunch, TheRealUpdaterReportsAndWritesNothing)
     // This machine has no interface on its MIDI ports: the updater says so and ends with 3.
     EXPECT_TRUE (launchLogs ("written nothing to the interface.\n3\n"));
     EXPECT_FALSE (resetNextBoot());
+}
+
+//==============================================================================
+/** The firmware check on the virtual clock, with an interface whose firmware is not current and an
+    updater that counts its runs and reports the given result.
+*/
+class AutomaticUpdater : public ConnectionFixture
+{
+protected:
+    void connectWithUpdaterReporting (UpdaterResult::Code result)
+    {
+        interface.setFirmwareVersions ("v10e", "v116");
+        bundle.installUpdater ("echo run >> \"$(dirname \"$0\")/runs\"; echo " + UpdaterResult::resultLine (result));
+        startPanel();
+        panel->m_applicationBundle = bundle.folder;
+        plugIn();
+        ASSERT_TRUE (waitForConnection());
+    }
+
+    int updaterRuns() const
+    {
+        juce::StringArray lines;
+        FirmwareUpdaterLocation::updaterIn (bundle.folder).getSiblingFile ("runs").readLines (lines);
+        lines.removeEmptyStrings();
+        return lines.size();
+    }
+
+    FakeBundle bundle;
+};
+
+TEST_F (AutomaticUpdater, ARunThatWroteNothingIsNotRepeatedByTheCheckButTheButtonStillStartsIt)
+{
+    connectWithUpdaterReporting (UpdaterResult::firmwareNotCurrent);
+
+    // Each run re-arms the presence layer, whose arrival re-arms the check 10 s later.
+    runFor (65000);
+    EXPECT_EQ (updaterRuns(), 1);
+    ASSERT_TRUE (panel->m_updateButton.isVisible());
+
+    panel->m_updateButton.triggerClick();
+    timers().runUntilIdle();
+    EXPECT_EQ (updaterRuns(), 2);
+}
+
+TEST_F (AutomaticUpdater, AfterFirmwareWasWrittenTheRestartedInterfaceIsCheckedAndUpdatedAgain)
+{
+    connectWithUpdaterReporting (UpdaterResult::interfaceRestarts);
+    ASSERT_TRUE (runUntil ([this] { return updaterRuns() == 1; }, 11000));
+    EXPECT_TRUE (panel->m_elementsDisabled);
+    EXPECT_TRUE (panel->getUserSettings()->getBoolValue (SettingsFile::Keys::resetNextBoot));
+
+    unplug();
+    ASSERT_TRUE (runUntil ([this] { return ports.numOpenInputs() == 0; }, 3000));
+    plugIn();
+    ASSERT_TRUE (waitForConnection());
+    EXPECT_TRUE (runUntil ([this] { return updaterRuns() == 2; }, 11000));
 }
