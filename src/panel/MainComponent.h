@@ -2,6 +2,7 @@
 
 #include "device/FirmwareUpdaterLocation.h"
 #include "device/MidiDeviceListEntry.h"
+#include "device/MidiInputQueue.h"
 #include "device/MidiPortSystem.h"
 #include "device/RegisterDeviceCallBacksMac.h"
 #include "dialogs/AboutWindow.h"
@@ -121,7 +122,8 @@ public:
     // MIDI input (device/MainComponentMidiInput.cpp)
 
     /** Called on the MIDI input thread: queues a copy of the message (unless the updater runs) and
-        triggers the asynchronous update. Never parses.
+        triggers the asynchronous update. Never parses. Says once on standard error when the queue
+        starts dropping.
     */
     void handleIncomingMidiMessage (juce::MidiInput* source, const juce::MidiMessage& message) override;
 
@@ -404,16 +406,11 @@ public:
     juce::ReferenceCountedArray<MidiDeviceListEntry> midiInputs;
     juce::ReferenceCountedArray<MidiDeviceListEntry> midiOutputs;
 
-    /** Guards midiInputQueue only; held for one append (MIDI thread) or one swap (message thread). */
-    juce::CriticalSection midiInputQueueLock;
-
-    /** Copies of the received messages not yet parsed, in arrival order. */
-    juce::Array<juce::MidiMessage> midiInputQueue;
-
-    /** The list being parsed; message thread only. It trades places with midiInputQueue at every
-        update, so both keep the storage a burst gave them.
+    /** Copies of the received messages not yet parsed, in arrival order, at most
+        MidiInputQueue::capacity of them; the oldest are dropped (and counted) beyond that.
+        Filled on the MIDI input thread, drained on the message thread.
     */
-    juce::Array<juce::MidiMessage> midiInputTaken;
+    MidiInputQueue midiInputQueue;
 
     /** Number of the device's 8-byte state messages (data 0x7F), stopping at 3. */
     int stateReplyCount = 0;

@@ -94,9 +94,7 @@ TEST_F (UpdaterLaunch, TheRealUpdaterReportsAndWritesNothing)
 }
 
 //==============================================================================
-/** The firmware check on the virtual clock, with an interface whose firmware is not current and an
-    updater that counts its runs and reports the given result.
-*/
+/** The firmware check on the virtual clock, against firmware that is not current. */
 class AutomaticUpdater : public ConnectionFixture
 {
 protected:
@@ -135,16 +133,8 @@ TEST_F (AutomaticUpdater, ARunThatWroteNothingIsNotRepeatedByTheCheckButTheButto
     EXPECT_EQ (updaterRuns(), 2);
 }
 
-TEST_F (AutomaticUpdater, AfterFirmwareWasWrittenTheRestartedInterfaceIsCheckedAndUpdatedAgain)
+TEST_F (AutomaticUpdater, AfterARunThatWroteFirmwareTheCheckStillStartsTheUpdater)
 {
     connectWithUpdaterReporting (UpdaterResult::interfaceRestarts);
-    ASSERT_TRUE (runUntil ([this] { return updaterRuns() == 1; }, 11000));
-    EXPECT_TRUE (panel->m_elementsDisabled);
-    EXPECT_TRUE (panel->getUserSettings()->getBoolValue (SettingsFile::Keys::resetNextBoot));
-
-    unplug();
-    ASSERT_TRUE (runUntil ([this] { return ports.numOpenInputs() == 0; }, 3000));
-    plugIn();
-    ASSERT_TRUE (waitForConnection());
-    EXPECT_TRUE (runUntil ([this] { return updaterRuns() == 2; }, 11000));
+    EXPECT_TRUE (runUntil ([this] { return updaterRuns() == 2; }, 21000));
 }

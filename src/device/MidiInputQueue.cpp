@@ -1,0 +1,91 @@
+#include "device/MidiInputQueue.h"
+
+#include <utility>
+
+namespace
+{
+    std::unique_ptr<juce::MidiMessage[]> makeSlots()
+    {
+        return std::make_unique<juce::MidiMessage[]> (static_cast<size_t> (MidiInputQueue::capacity));
+    }
+}
+
+MidiInputQueue::MidiInputQueue()
+{
+    incoming.slots = makeSlots();
+    spare.slots = makeSlots();
+}
+
+MidiInputQueue::~MidiInputQueue() = default;
+
+bool MidiInputQueue::push (const juce::MidiMessage& message)
+{
+    // The copy (a heap block for any message longer than 8 bytes, which every report is) is made
+    // before the lock, and a dropped message is freed after it.
+    juce::MidiMessage copy (message);
+    bool overflowStarts = false;
+
+    {
+        const juce::ScopedLock sl (lock);
+
+        if (incoming.count < capacity)
+        {
+            // A free slot holds no heap copy (it is new or was moved out by a drain), so the
+            // framework's move assignment, which does not free the target's block, loses nothing.
+            incoming.at (incoming.count) = std::move (copy);
+            ++incoming.count;
+        }
+        else
+        {
+            // The oldest slot becomes the newest: the new message goes in, the old one comes out.
+            std::swap (incoming.at (0), copy);
+            incoming.head = (incoming.head + 1) & (capacity - 1);
+
+            ++dropped;
+            droppedSinceDrain = true;
+            overflowStarts = ! overflowing;
+            overflowing = true;
+        }
+    }
+
+    return overflowStarts;
+}
+
+MidiInputQueue::Ring MidiInputQueue::takeAll()
+{
+    // A drain inside another finds the spare in use and makes a ring of its own.
+    auto taken = std::exchange (spare, Ring {});
+    if (taken.slots == nullptr)
+        taken.slots = makeSlots();
+
+    const juce::ScopedLock sl (lock);
+    std::swap (incoming, taken);
+
+    // An overflow lasts until a drain finds that nothing was dropped since the one before: the
+    // message thread has caught up, and the next drop starts a new overflow.
+    overflowing = droppedSinceDrain;
+    droppedSinceDrain = false;
+
+    return taken;
+}
+
+void MidiInputQueue::giveBack (Ring ring)
+{
+    ring.head = 0;
+    ring.count = 0;
+
+    if (spare.slots == nullptr)
+        spare = std::move (ring);
+}
+
+int MidiInputQueue::size() const
+{
+    const juce::ScopedLock sl (lock);
+    return incoming.count;
+}
+
+std::int64_t MidiInputQueue::numDropped() const
+{
+    const juce::ScopedLock sl (lock);
+    return dropped;
+}
