@@ -18,34 +18,30 @@ MidiInputQueue::MidiInputQueue()
 
 MidiInputQueue::~MidiInputQueue() = default;
 
-bool MidiInputQueue::push (const juce::MidiMessage& message)
+bool MidiInputQueue::replaceOldest (juce::MidiMessage message)
 {
-    // The copy (a heap block for any message longer than 8 bytes, which every report is) is made
-    // before the lock, and a dropped message is freed after it.
-    juce::MidiMessage copy (message);
     bool overflowStarts = false;
 
     {
         const juce::ScopedLock sl (lock);
 
+        // A drain may have come between push's look and this one.
         if (incoming.count < capacity)
         {
-            // A free slot holds no heap copy (it is new or was moved out by a drain), so the
-            // framework's move assignment, which does not free the target's block, loses nothing.
-            incoming.at (incoming.count) = std::move (copy);
+            incoming.at (incoming.count) = std::move (message);
             ++incoming.count;
+            return false;
         }
-        else
-        {
-            // The oldest slot becomes the newest: the new message goes in, the old one comes out.
-            std::swap (incoming.at (0), copy);
-            incoming.head = (incoming.head + 1) & (capacity - 1);
 
-            ++dropped;
-            droppedSinceDrain = true;
-            overflowStarts = ! overflowing;
-            overflowing = true;
-        }
+        // The oldest slot becomes the newest: the new message goes in, the old one comes out, to
+        // be freed after the lock.
+        std::swap (incoming.at (0), message);
+        incoming.head = (incoming.head + 1) & (capacity - 1);
+
+        ++dropped;
+        droppedSinceDrain = true;
+        overflowStarts = ! overflowing;
+        overflowing = true;
     }
 
     return overflowStarts;

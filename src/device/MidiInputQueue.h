@@ -40,7 +40,28 @@ public:
         when this message started an overflow: the first drop since a drain last found none, so the
         caller can say so once rather than for every message.
     */
-    bool push (const juce::MidiMessage& message);
+    bool push (const juce::MidiMessage& message)
+    {
+        // The copy (a heap block for any message longer than 8 bytes, which every report is) is
+        // made before the lock. Defined here so that the common case, a free slot, is inlined
+        // into the input thread's callback.
+        juce::MidiMessage copy (message);
+
+        {
+            const juce::ScopedLock sl (lock);
+
+            if (incoming.count < capacity)
+            {
+                // A free slot holds no heap copy (it is new or was emptied by a drain), so the
+                // framework's move assignment, which does not free the target's block, loses nothing.
+                incoming.at (incoming.count) = std::move (copy);
+                ++incoming.count;
+                return false;
+            }
+        }
+
+        return replaceOldest (std::move (copy));
+    }
 
     /** Message thread. Takes every queued message and hands each to handle (a callable taking a
         const juce::MidiMessage&), in arrival order. Messages that arrive meanwhile wait for the next
@@ -53,9 +74,11 @@ public:
 
         for (int i = 0; i < taken.count; ++i)
         {
-            // Moved out, so the slot keeps no copy once the message has been handled.
-            const juce::MidiMessage message (std::move (taken.at (i)));
-            handle (message);
+            auto& message = taken.at (i);
+            handle (static_cast<const juce::MidiMessage&> (message));
+
+            // Copying an empty message in frees the slot's heap copy; a move would leave it behind.
+            message = emptySlot;
         }
 
         giveBack (std::move (taken));
@@ -80,6 +103,9 @@ private:
 
     static_assert ((capacity & (capacity - 1)) == 0, "the rings wrap with a mask");
 
+    inline static const juce::MidiMessage emptySlot {};
+
+    bool replaceOldest (juce::MidiMessage message);
     Ring takeAll();
     void giveBack (Ring ring);
 
