@@ -18,32 +18,17 @@ MidiInputQueue::MidiInputQueue()
 
 MidiInputQueue::~MidiInputQueue() = default;
 
-bool MidiInputQueue::replaceOldest (juce::MidiMessage message)
+bool MidiInputQueue::replaceOldest (juce::MidiMessage& message)
 {
-    bool overflowStarts = false;
+    // The oldest slot becomes the newest end of the ring.
+    std::swap (incoming.at (0), message);
+    incoming.head = (incoming.head + 1) & (capacity - 1);
 
-    {
-        const juce::ScopedLock sl (lock);
+    ++dropped;
+    droppedSinceDrain = true;
 
-        // A drain may have come between push's look and this one.
-        if (incoming.count < capacity)
-        {
-            incoming.at (incoming.count) = std::move (message);
-            ++incoming.count;
-            return false;
-        }
-
-        // The oldest slot becomes the newest: the new message goes in, the old one comes out, to
-        // be freed after the lock.
-        std::swap (incoming.at (0), message);
-        incoming.head = (incoming.head + 1) & (capacity - 1);
-
-        ++dropped;
-        droppedSinceDrain = true;
-        overflowStarts = ! overflowing;
-        overflowing = true;
-    }
-
+    const auto overflowStarts = ! overflowing;
+    overflowing = true;
     return overflowStarts;
 }
 

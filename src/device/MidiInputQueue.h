@@ -43,24 +43,20 @@ public:
     bool push (const juce::MidiMessage& message)
     {
         // The copy (a heap block for any message longer than 8 bytes, which every report is) is
-        // made before the lock. Defined here so that the common case, a free slot, is inlined
-        // into the input thread's callback.
+        // made before the lock; when the queue is full it comes back holding the dropped message,
+        // which is freed after the lock. Defined here so that the common case, a free slot, is
+        // inlined into the input thread's callback.
         juce::MidiMessage copy (message);
+        const juce::ScopedLock sl (lock);
 
-        {
-            const juce::ScopedLock sl (lock);
+        if (incoming.count == capacity)
+            return replaceOldest (copy);
 
-            if (incoming.count < capacity)
-            {
-                // A free slot holds no heap copy (it is new or was emptied by a drain), so the
-                // framework's move assignment, which does not free the target's block, loses nothing.
-                incoming.at (incoming.count) = std::move (copy);
-                ++incoming.count;
-                return false;
-            }
-        }
-
-        return replaceOldest (std::move (copy));
+        // A free slot holds no heap copy (it is new or was emptied by a drain), so the framework's
+        // move assignment, which does not free the target's block, loses nothing.
+        incoming.at (incoming.count) = std::move (copy);
+        ++incoming.count;
+        return false;
     }
 
     /** Message thread. Takes every queued message and hands each to handle (a callable taking a
@@ -105,7 +101,10 @@ private:
 
     inline static const juce::MidiMessage emptySlot {};
 
-    bool replaceOldest (juce::MidiMessage message);
+    /** Called by push with the lock held and the queue full: message takes the oldest one's place
+        and comes back holding it.
+    */
+    bool replaceOldest (juce::MidiMessage& message);
     Ring takeAll();
     void giveBack (Ring ring);
 
