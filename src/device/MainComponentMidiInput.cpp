@@ -17,51 +17,34 @@ void MainComponent::handleIncomingMidiMessage (juce::MidiInput*, const juce::Mid
     if (updaterRunning.load())
         return;
 
-    // The copy (a heap block for any report longer than 8 bytes) is made outside the lock, and
-    // the trigger, which may post to the message queue, comes after it: the lock covers a move
-    // into the list only, so the message thread's swap rarely has to wait for it.
-    juce::MidiMessage copy (message);
-    {
-        const juce::ScopedLock sl (midiInputQueueLock);
-        midiInputQueue.add (std::move (copy));
-    }
+    // The trigger, which may post to the message queue, comes after the queue's lock is released,
+    // so the message thread's exchange rarely has to wait for it.
+    if (midiInputQueue.push (message))
+        juce::Logger::outputDebugString ("MIDI input: the panel is " + juce::String (MidiInputQueue::capacity)
+                                         + " messages behind; dropping the oldest until it catches up");
+
     triggerAsyncUpdate();
 }
 
 void MainComponent::handleAsyncUpdate()
 {
-    // The lock is held only for the swap, so the MIDI thread never waits for parsing; messages
-    // arriving meanwhile go into the other list and trigger another update. The two lists trade
-    // places at every update and keep their storage, so a burst grows them once per run, not
-    // once per update. The list is parsed from a local, so that an update run from inside a
-    // report's handling finds no list in use.
-    juce::Array<juce::MidiMessage> taken;
-    taken.swapWith (midiInputTaken);
-    {
-        const juce::ScopedLock sl (midiInputQueueLock);
-        midiInputQueue.swapWith (taken);
-    }
-
-    for (const auto& message : taken)
+    midiInputQueue.drain ([this] (const juce::MidiMessage& message)
     {
         const auto* data = message.getRawData();
         const auto size = static_cast<std::size_t> (message.getRawDataSize());
 
         if (size == 0 || data[0] != SysEx::start)
-            continue;
+            return;
 
         if (ProtocolParser::isStateReply (data, size))
         {
             if (stateReplyCount < 3)
                 ++stateReplyCount;
-            continue;
+            return;
         }
 
         handleProtocolMessage (message);
-    }
-
-    taken.clearQuick();
-    midiInputTaken.swapWith (taken);
+    });
 }
 
 void MainComponent::handleProtocolMessage (const juce::MidiMessage& message)

@@ -44,13 +44,19 @@ void MainComponent::openUpdater()
     const auto output = process->readAllProcessOutput();
     logLine (output + "\r\n");
 
-    if (UpdaterResult::asksForResetAtNextConnection (output))
+    const auto firmwareWritten = UpdaterResult::asksForResetAtNextConnection (output);
+
+    if (firmwareWritten)
     {
         if (auto* settings = getUserSettings())
             settings->setValue (SettingsFile::Keys::resetNextBoot, true);
 
         enableAllElements (false);
     }
+
+    // The arrival raised below re-arms the firmware check, which would find the same firmware and
+    // start the updater again, blocking the panel every few seconds for the whole session.
+    m_updaterLeftFirmwareUnchanged = ! firmwareWritten;
 
     // An updater that has ended is collected here, so that it leaves no zombie behind; one that
     // still runs is left alone.

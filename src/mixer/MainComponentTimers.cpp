@@ -33,7 +33,11 @@ void MainComponent::timerCallback (int timerID)
                 break;
 
             m_updateButton.setVisible (true);
-            m_updateButton.triggerClick();
+
+            // Once the updater has left this firmware as it was, starting it again is the user's
+            // choice: the button stays there for it.
+            if (! m_updaterLeftFirmwareUnchanged)
+                m_updateButton.triggerClick();
             break;
         }
 

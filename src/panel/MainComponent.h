@@ -2,6 +2,7 @@
 
 #include "device/FirmwareUpdaterLocation.h"
 #include "device/MidiDeviceListEntry.h"
+#include "device/MidiInputQueue.h"
 #include "device/MidiPortSystem.h"
 #include "device/RegisterDeviceCallBacksMac.h"
 #include "dialogs/AboutWindow.h"
@@ -122,7 +123,8 @@ public:
     // MIDI input (device/MainComponentMidiInput.cpp)
 
     /** Called on the MIDI input thread: queues a copy of the message (unless the updater runs) and
-        triggers the asynchronous update. Never parses.
+        triggers the asynchronous update. Never parses. Says once on standard error when the queue
+        starts dropping.
     */
     void handleIncomingMidiMessage (juce::MidiInput* source, const juce::MidiMessage& message) override;
 
@@ -373,6 +375,12 @@ public:
     */
     void openUpdater();
 
+    /** Set by an updater run that wrote no firmware, cleared by one that did. While it is set
+        the firmware check shows the update button but no longer starts the updater itself.
+        Message thread; lasts for the session.
+    */
+    bool m_updaterLeftFirmwareUnchanged = false;
+
     /** The open settings dialog's content and window; empty while no dialog is open. */
     juce::Component::SafePointer<TalvoSettingsWindow> m_settingsWindow;
     juce::Component::SafePointer<juce::DialogWindow> m_settingsDialog;
@@ -401,16 +409,11 @@ public:
     juce::ReferenceCountedArray<MidiDeviceListEntry> midiInputs;
     juce::ReferenceCountedArray<MidiDeviceListEntry> midiOutputs;
 
-    /** Guards midiInputQueue only; held for one append (MIDI thread) or one swap (message thread). */
-    juce::CriticalSection midiInputQueueLock;
-
-    /** Copies of the received messages not yet parsed, in arrival order. */
-    juce::Array<juce::MidiMessage> midiInputQueue;
-
-    /** The list being parsed; message thread only. It trades places with midiInputQueue at every
-        update, so both keep the storage a burst gave them.
+    /** Copies of the received messages not yet parsed, in arrival order, at most
+        MidiInputQueue::capacity of them; the oldest are dropped (and counted) beyond that.
+        Filled on the MIDI input thread, drained on the message thread.
     */
-    juce::Array<juce::MidiMessage> midiInputTaken;
+    MidiInputQueue midiInputQueue;
 
     /** Number of the device's 8-byte state messages (data 0x7F), stopping at 3. */
     int stateReplyCount = 0;

@@ -381,6 +381,26 @@ TEST_F (IncomingMidi, ReportsQueuedTogetherAreAppliedInArrivalOrderByOneUpdate)
     EXPECT_TRUE (panel->midiInputQueue.isEmpty());
 }
 
+TEST_F (IncomingMidi, AFloodWhileTheMessageThreadIsBusyEndsWithTheNewestStateAndIsReportedOnce)
+{
+    // Three queues' worth of Out 2 levels from another thread while this, the message thread, does
+    // not drain; only the last report mutes it at 0 dB.
+    ::testing::internal::CaptureStderr();
+    std::thread ([this]
+    {
+        for (int k = 0; k < 3 * MidiInputQueue::capacity; ++k)
+            panel->handleIncomingMidiMessage (nullptr, messageOf (frame ({ 0x67, 0x18, std::uint8_t (k & 0x7F), 0x00 })));
+        panel->handleIncomingMidiMessage (nullptr, messageOf (frame ({ 0x67, 0x1D, 0x7F, 0x7F })));
+    }).join();
+
+    const juce::String log (::testing::internal::GetCapturedStderr());
+    EXPECT_TRUE (log.contains ("dropping") && ! log.trim().containsChar ('\n')) << log;
+
+    panel->handleUpdateNowIfNeeded();
+    EXPECT_EQ (panel->m_outputVolumeArray[3], 0.0);
+    EXPECT_TRUE (panel->m_outputMuteArray[3]);
+}
+
 //==============================================================================
 class IncomingBurst : public IncomingMidi
 {
@@ -425,7 +445,15 @@ TEST_F (IncomingBurst, HundredThousandReportsFromAnotherThreadAreParsedCompletel
     constexpr int numReports = 100000;
     auto levelOf = [] (int k) { return (k / 4) % 128; };
 
-    interface->sendGenerated (numReports, [levelOf] (int k) { return SimulatedTalvoZ3::meterReport (k % 4, levelOf (k)); });
+    // The link keeps within half the bounded queue, as a real link's rate does; it waits about 10 s
+    // in all at most, so that a stuck panel fails the test instead of hanging it.
+    auto waits = std::make_shared<int> (0);
+    interface->sendGenerated (numReports, [this, levelOf, waits] (int k)
+    {
+        while (panel->midiInputQueue.size() >= MidiInputQueue::capacity / 2 && (*waits)++ < 100000)
+            std::this_thread::sleep_for (std::chrono::microseconds (100));
+        return SimulatedTalvoZ3::meterReport (k % 4, levelOf (k));
+    });
 
     pumpMessagesUntil ([&] { return parsed.size() >= static_cast<size_t> (numReports); }, 60000);
 
@@ -433,6 +461,7 @@ TEST_F (IncomingBurst, HundredThousandReportsFromAnotherThreadAreParsedCompletel
     juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
 
     ASSERT_EQ (parsed.size(), static_cast<size_t> (numReports));
+    EXPECT_EQ (panel->midiInputQueue.numDropped(), 0);
     for (int k = 0; k < numReports; ++k)
         ASSERT_EQ (parsed[static_cast<size_t> (k)], std::make_pair (k % 4, levelOf (k))) << "report " << k;
 }

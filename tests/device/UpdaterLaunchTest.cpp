@@ -1,8 +1,10 @@
 #include "mixer/SettingsFile.h"
 #include "mixer/TimerIds.h"
+#include "support/ConnectionFixture.h"
 #include "support/FakeUpdater.h"
 #include "support/PanelFixture.h"
 #include "support/SimulatedHostFixture.h"
+#include "updater/UpdaterResult.h"
 
 namespace
 {
@@ -89,4 +91,50 @@ TEST_F (UpdaterLaunch, TheRealUpdaterReportsAndWritesNothing)
     // This machine has no interface on its MIDI ports: the updater says so and ends with 3.
     EXPECT_TRUE (launchLogs ("written nothing to the interface.\n3\n"));
     EXPECT_FALSE (resetNextBoot());
+}
+
+//==============================================================================
+/** The firmware check on the virtual clock, against firmware that is not current. */
+class AutomaticUpdater : public ConnectionFixture
+{
+protected:
+    void connectWithUpdaterReporting (UpdaterResult::Code result)
+    {
+        interface.setFirmwareVersions ("v10e", "v116");
+        bundle.installUpdater ("echo run >> \"$(dirname \"$0\")/runs\"; echo " + UpdaterResult::resultLine (result));
+        startPanel();
+        panel->m_applicationBundle = bundle.folder;
+        plugIn();
+        ASSERT_TRUE (waitForConnection());
+    }
+
+    int updaterRuns() const
+    {
+        juce::StringArray lines;
+        FirmwareUpdaterLocation::updaterIn (bundle.folder).getSiblingFile ("runs").readLines (lines);
+        lines.removeEmptyStrings();
+        return lines.size();
+    }
+
+    FakeBundle bundle;
+};
+
+TEST_F (AutomaticUpdater, ARunThatWroteNothingIsNotRepeatedByTheCheckButTheButtonStillStartsIt)
+{
+    connectWithUpdaterReporting (UpdaterResult::firmwareNotCurrent);
+
+    // Each run re-arms the presence layer, whose arrival re-arms the check 10 s later.
+    runFor (65000);
+    EXPECT_EQ (updaterRuns(), 1);
+    ASSERT_TRUE (panel->m_updateButton.isVisible());
+
+    panel->m_updateButton.triggerClick();
+    timers().runUntilIdle();
+    EXPECT_EQ (updaterRuns(), 2);
+}
+
+TEST_F (AutomaticUpdater, AfterARunThatWroteFirmwareTheCheckStillStartsTheUpdater)
+{
+    connectWithUpdaterReporting (UpdaterResult::interfaceRestarts);
+    EXPECT_TRUE (runUntil ([this] { return updaterRuns() == 2; }, 21000));
 }
