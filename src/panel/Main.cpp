@@ -7,6 +7,7 @@
 #include "panel/PanelLayout.h"
 #include "platform/PaintDelivery.h"
 #include "platform/PlatformHost.h"
+#include "platform/WindowManagerRequests.h"
 #include "widgets/Talvoz6ComboBox.h"
 
 #include <limits>
@@ -120,11 +121,7 @@ void Talvoz3UIApplication::initialise (const juce::String& commandLine)
     window->setUsingNativeTitleBar (true);
     window->setContentOwned (new MainComponent(), true);
 
-    window->borderConstrainer = std::make_unique<BorderBoundsConstrainer>();
-    window->setConstrainer (window->borderConstrainer.get());
-
-    window->borderConstrainer->setFixedAspectRatio (static_cast<double> (designWidth) / designHeight);
-    window->borderConstrainer->setSizeLimits (designWidth / 2, designHeight / 2, designWidth, designHeight);
+    window->constrainClientArea();
 
     if (resetRequested)
         if (auto* panel = panelOf (window.get()))
@@ -138,11 +135,10 @@ void Talvoz3UIApplication::initialise (const juce::String& commandLine)
     window->setSize (startSize.getWidth(), startSize.getHeight());
     window->centreWithSize (startSize.getWidth(), startSize.getHeight());
 
-    // On the desktop, still hidden: the native frame can be measured now.
+    // On the desktop, still hidden: the native frame can be measured now, and the window manager
+    // knows the limits before it first shows the window.
     window->addToDesktop();
-    if (auto* peer = window->getPeer())
-        if (auto frame = peer->getFrameSizeIfPresent())
-            window->borderConstrainer->frameBorder = *frame;
+    window->publishClientAreaLimits();
 
     window->setVisible (true);
 
@@ -259,6 +255,96 @@ void Talvoz3UIApplication::MainWindow::paint (juce::Graphics& g)
 
     // The panel's content is not opaque, so every paint of the window passes through here.
     PaintDelivery::sendAfterThisPaint();
+}
+
+void Talvoz3UIApplication::MainWindow::moved()
+{
+    juce::DocumentWindow::moved();
+    keepClientAreaOnShape();
+}
+
+void Talvoz3UIApplication::MainWindow::resized()
+{
+    juce::DocumentWindow::resized();
+    keepClientAreaOnShape();
+}
+
+void Talvoz3UIApplication::MainWindow::keepClientAreaOnShape()
+{
+    if (borderConstrainer == nullptr || ! isOnDesktop() || isMinimised() || applyingCorrection)
+        return;
+
+    // An X11 window manager frames a window only once it is shown: the frame is measured when
+    // the window manager first reports it.
+    if (borderConstrainer->frameBorder.isEmpty())
+        if (auto* peer = getPeer())
+            if (const auto frame = peer->getFrameSizeIfPresent())
+                borderConstrainer->frameBorder = *frame;
+
+    if (borderConstrainer->fits (getBounds()))
+    {
+        lastFittingBounds = getBounds();
+        correctionAwaited = false;
+        return;
+    }
+
+    // Until a size that fits arrives, what arrives is the window manager's way there (or its
+    // refusal): correcting that again would fight it.
+    if (! correctionAwaited)
+        triggerAsyncUpdate();   // not from inside the framework's handling of the new size
+}
+
+void Talvoz3UIApplication::MainWindow::handleAsyncUpdate()
+{
+    const auto given = getBounds();
+
+    if (borderConstrainer == nullptr || correctionAwaited || borderConstrainer->fits (given))
+        return;
+
+    auto corrected = borderConstrainer->correctedClientArea (given, lastFittingBounds);
+
+    // Maximised or full screen, the window manager refuses any other size. The user asked for the
+    // largest the panel allows on that screen; released, the window has its frame again.
+    if (WindowManagerRequests::holdsAtScreenSize (*this))
+    {
+        WindowManagerRequests::releaseFromScreenSize (*this);
+
+        if (const auto* display = juce::Desktop::getInstance().getDisplays().getDisplayForRect (given))
+            corrected = borderConstrainer->largestClientAreaWithin (borderConstrainer->frameBorder.subtractedFrom (display->userArea));
+    }
+
+    correctionAwaited = true;
+    const juce::ScopedValueSetter<bool> applying (applyingCorrection, true);
+    setBounds (corrected);
+}
+
+WindowSizeHints::Limits Talvoz3UIApplication::MainWindow::clientAreaLimits()
+{
+    return { designWidth / 2, designHeight / 2, designWidth, designHeight, designWidth, designHeight };
+}
+
+void Talvoz3UIApplication::MainWindow::constrainClientArea()
+{
+    const auto limits = clientAreaLimits();
+
+    borderConstrainer = std::make_unique<BorderBoundsConstrainer>();
+    setConstrainer (borderConstrainer.get());
+
+    borderConstrainer->setFixedAspectRatio (static_cast<double> (limits.aspectWidth) / limits.aspectHeight);
+    borderConstrainer->setSizeLimits (limits.minWidth, limits.minHeight, limits.maxWidth, limits.maxHeight);
+}
+
+void Talvoz3UIApplication::MainWindow::publishClientAreaLimits()
+{
+    jassert (borderConstrainer != nullptr);
+
+    if (auto* peer = getPeer())
+        if (auto frame = peer->getFrameSizeIfPresent())
+            borderConstrainer->frameBorder = *frame;
+
+    lastFittingBounds = getBounds();
+
+    WindowSizeHints::keep (*this, clientAreaLimits());
 }
 
 void Talvoz3UIApplication::MainWindow::closeButtonPressed()
