@@ -196,6 +196,12 @@ void Talvoz3UIApplication::anotherInstanceStarted (const juce::String& commandLi
         panel->setVisible (true);
         mainWindow->setVisible (true);
 
+       #if JUCE_LINUX || JUCE_BSD
+        // Always-on-top would re-create the window here (the window manager then places the new
+        // one); an activation request raises and focuses the one there is, where it is.
+        juce::ignoreUnused (wasAlwaysOnTop);
+        WindowManagerRequests::activate (*mainWindow);
+       #else
         if (! juce::SystemStats::isRunningInAppExtensionSandbox())
         {
             juce::Process::makeForegroundProcess();
@@ -203,6 +209,7 @@ void Talvoz3UIApplication::anotherInstanceStarted (const juce::String& commandLi
         }
 
         keepOnTopBriefly (wasAlwaysOnTop);
+       #endif
     }
 
     if (CommandLineSwitches::is (commandLine, CommandLineSwitches::shutdown))

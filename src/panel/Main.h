@@ -93,7 +93,9 @@ public:
 private:
     void storeWindowPosition (const juce::String& state);
 
-    /** Keeps the main window on top for a moment after a second launch, then restores it. */
+    /** Keeps the main window on top for a moment after a second launch, then restores it; only
+        where that does not re-create the window.
+    */
     void keepOnTopBriefly (bool wasAlwaysOnTop);
 
     SystemServices systemServices;   // declared before the window: it outlives the panel

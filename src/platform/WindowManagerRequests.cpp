@@ -44,6 +44,52 @@ namespace WindowManagerRequests
             XSendEvent (display, DefaultRootWindow (display), False,
                         SubstructureRedirectMask | SubstructureNotifyMask, &message);
         }
+
+        /** The X server's current time: the time stamp of a property change we make and wait for.
+            On a connection of our own, so that the framework's never holds an event it did not read.
+        */
+        Time serverTimeNow (Display* display)
+        {
+            XSetWindowAttributes attributes {};
+            attributes.event_mask = PropertyChangeMask;
+            const auto probe = XCreateWindow (display, DefaultRootWindow (display), -1, -1, 1, 1, 0, 0,
+                                              InputOnly, nullptr, CWEventMask, &attributes);
+
+            XChangeProperty (display, probe, XInternAtom (display, "_NET_WM_USER_TIME", False),
+                             XA_CARDINAL, 32, PropModeAppend, nullptr, 0);
+
+            XEvent event {};
+            XWindowEvent (display, probe, PropertyChangeMask, &event);
+            XDestroyWindow (display, probe);
+            return event.xproperty.time;
+        }
+    }
+
+    bool activate (juce::Component& window)
+    {
+        JUCE_ASSERT_MESSAGE_THREAD
+
+        auto* framework = frameworkDisplay();
+        const auto native = nativeWindowOf (window);
+
+        if (framework == nullptr || native == ::Window {})
+            return false;
+
+        // What the framework holds (the window's map, when it was hidden) goes first.
+        {
+            juce::XWindowSystemUtilities::ScopedXLock lock;
+            XFlush (framework);
+        }
+
+        auto* display = XOpenDisplay (XDisplayString (framework));
+
+        if (display == nullptr)
+            return false;
+
+        sendToWindowManager (display, native, "_NET_ACTIVE_WINDOW",
+                             { fromAnApplication, static_cast<long> (serverTimeNow (display)), 0, 0, 0 });
+        XCloseDisplay (display);   // sends what it holds
+        return true;
     }
 
     bool holdsAtScreenSize (juce::Component& window)
@@ -97,6 +143,7 @@ namespace WindowManagerRequests
         sendToWindowManager (display, native, "_NET_WM_STATE", { removeState, fullScreen, 0, fromAnApplication, 0 });
     }
    #else
+    bool activate (juce::Component&) { return false; }
     bool holdsAtScreenSize (juce::Component&) { return false; }
     void releaseFromScreenSize (juce::Component&) {}
    #endif
