@@ -89,6 +89,10 @@ void Talvoz3UIApplication::initialise (const juce::String& commandLine)
         return;
     }
 
+    // From here on the system's quit request ends the panel as its close button does; before,
+    // there is nothing to save.
+    quitSignals = std::make_unique<QuitSignals> ([this] { systemRequestedQuit(); });
+
     const auto resetRequested = CommandLineSwitches::asksForResetAtStart (commandLine);
 
     // The desktop's set-up waits about ten milliseconds on a helper program it starts. Meanwhile

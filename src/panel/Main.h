@@ -4,6 +4,7 @@
 #include "panel/PanelLayout.h"
 #include "panel/SingleInstanceChannel.h"
 #include "platform/WindowSizeHints.h"
+#include "platform/linux/QuitSignals.h"
 #include "platform/linux/SystemServices.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -99,6 +100,7 @@ private:
     void keepOnTopBriefly (bool wasAlwaysOnTop);
 
     SystemServices systemServices;   // declared before the window: it outlives the panel
+    std::unique_ptr<QuitSignals> quitSignals;   // outlives the panel too: a repeated request waits
     std::unique_ptr<MainWindow> mainWindow;
     std::unique_ptr<SingleInstanceChannel::Listener> otherInstances;
     std::optional<bool> onTopBeforeRaise;
