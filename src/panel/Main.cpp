@@ -5,11 +5,13 @@
 #include "panel/MainComponent.h"
 #include "panel/PanelArtwork.h"
 #include "panel/PanelLayout.h"
+#include "platform/DisplayLoss.h"
 #include "platform/PaintDelivery.h"
 #include "platform/PlatformHost.h"
 #include "platform/WindowManagerRequests.h"
 #include "widgets/Talvoz6ComboBox.h"
 
+#include <cstdio>
 #include <limits>
 #include <thread>
 #include <vector>
@@ -20,6 +22,7 @@ namespace
     constexpr const char* fullVersion = "1.1.0.0";
     constexpr int initExitCode = 4321;
     constexpr int raiseOnTopMs = 200;
+    constexpr int displayLostExitCode = 1;
 
     using PanelLayout::designWidth;
     using PanelLayout::designHeight;
@@ -116,6 +119,8 @@ void Talvoz3UIApplication::initialise (const juce::String& commandLine)
 
     if (onDisplayConnected != nullptr)
         onDisplayConnected();
+
+    DisplayLoss::handleWith ([this] { displayLost(); });
 
     // The window is built off the desktop and placed there once it has its start size: each
     // change of title bar, constrainer or resizability recreates a window that is already on the
@@ -239,6 +244,13 @@ void Talvoz3UIApplication::keepOnTopBriefly (bool wasAlwaysOnTop)
 
 void Talvoz3UIApplication::systemRequestedQuit()
 {
+    juce::MessageManager::getInstance()->stopDispatchLoop();
+}
+
+void Talvoz3UIApplication::displayLost()
+{
+    std::fprintf (stderr, "Talvo z3 Control: the connection to the display was lost; saving and exiting.\n");
+    setApplicationReturnValue (displayLostExitCode);
     juce::MessageManager::getInstance()->stopDispatchLoop();
 }
 

@@ -99,6 +99,9 @@ private:
     */
     void keepOnTopBriefly (bool wasAlwaysOnTop);
 
+    /** The display went away: what the panel holds is saved by the shutdown that follows. */
+    void displayLost();
+
     SystemServices systemServices;   // declared before the window: it outlives the panel
     std::unique_ptr<QuitSignals> quitSignals;   // outlives the panel too: a repeated request waits
     std::unique_ptr<MainWindow> mainWindow;
