@@ -8,6 +8,7 @@
 #include "platform/DisplayLoss.h"
 #include "platform/PaintDelivery.h"
 #include "platform/PlatformHost.h"
+#include "platform/WaitingEvents.h"
 #include "platform/WindowManagerRequests.h"
 #include "widgets/Talvoz6ComboBox.h"
 
@@ -121,6 +122,7 @@ void Talvoz3UIApplication::initialise (const juce::String& commandLine)
         onDisplayConnected();
 
     DisplayLoss::handleWith ([this] { displayLost(); });
+    WaitingEvents::deliverFromNowOn();
 
     // The window is built off the desktop and placed there once it has its start size: each
     // change of title bar, constrainer or resizability recreates a window that is already on the
