@@ -6,7 +6,7 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD_PACKAGES=(build-essential cmake ninja-build ccache pkg-config juce-modules-source libx11-dev
                 libudev-dev libsystemd-dev libusb-1.0-0-dev libexpat1-dev)
 TEST_PACKAGES=(googletest libgtest-dev libgmock-dev libbenchmark-dev libxdamage-dev xvfb xauth
-               umockdev libumockdev-dev dbus-daemon)
+               umockdev libumockdev-dev dbus-daemon openbox libxtst-dev)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

@@ -5,10 +5,14 @@
 #include "panel/MainComponent.h"
 #include "panel/PanelArtwork.h"
 #include "panel/PanelLayout.h"
+#include "platform/DisplayLoss.h"
 #include "platform/PaintDelivery.h"
 #include "platform/PlatformHost.h"
+#include "platform/WaitingEvents.h"
+#include "platform/WindowManagerRequests.h"
 #include "widgets/Talvoz6ComboBox.h"
 
+#include <cstdio>
 #include <limits>
 #include <thread>
 #include <vector>
@@ -19,6 +23,7 @@ namespace
     constexpr const char* fullVersion = "1.1.0.0";
     constexpr int initExitCode = 4321;
     constexpr int raiseOnTopMs = 200;
+    constexpr int displayLostExitCode = 1;
 
     using PanelLayout::designWidth;
     using PanelLayout::designHeight;
@@ -82,6 +87,10 @@ void Talvoz3UIApplication::initialise (const juce::String& commandLine)
                                            anotherInstanceStarted (otherCommandLine);
                                        });
 
+    // From here on the system's quit request ends the panel as its close button does; before,
+    // there is nothing to save.
+    quitSignals = std::make_unique<QuitSignals> ([this] { systemRequestedQuit(); });
+
     const auto resetRequested = CommandLineSwitches::asksForResetAtStart (commandLine);
 
     // The desktop's set-up waits about ten milliseconds on a helper program it starts. Meanwhile
@@ -106,6 +115,9 @@ void Talvoz3UIApplication::initialise (const juce::String& commandLine)
     if (onDisplayConnected != nullptr)
         onDisplayConnected();
 
+    DisplayLoss::handleWith ([this] { displayLost(); });
+    WaitingEvents::deliverFromNowOn();
+
     // The window is built off the desktop and placed there once it has its start size: each
     // change of title bar, constrainer or resizability recreates a window that is already on the
     // desktop and shows it at once, first at the framework's default size, then at the panel's
@@ -114,11 +126,7 @@ void Talvoz3UIApplication::initialise (const juce::String& commandLine)
     window->setUsingNativeTitleBar (true);
     window->setContentOwned (new MainComponent(), true);
 
-    window->borderConstrainer = std::make_unique<BorderBoundsConstrainer>();
-    window->setConstrainer (window->borderConstrainer.get());
-
-    window->borderConstrainer->setFixedAspectRatio (static_cast<double> (designWidth) / designHeight);
-    window->borderConstrainer->setSizeLimits (designWidth / 2, designHeight / 2, designWidth, designHeight);
+    window->constrainClientArea();
 
     if (resetRequested)
         if (auto* panel = panelOf (window.get()))
@@ -132,11 +140,10 @@ void Talvoz3UIApplication::initialise (const juce::String& commandLine)
     window->setSize (startSize.getWidth(), startSize.getHeight());
     window->centreWithSize (startSize.getWidth(), startSize.getHeight());
 
-    // On the desktop, still hidden: the native frame can be measured now.
+    // On the desktop, still hidden: the native frame can be measured now, and the window manager
+    // knows the limits before it first shows the window.
     window->addToDesktop();
-    if (auto* peer = window->getPeer())
-        if (auto frame = peer->getFrameSizeIfPresent())
-            window->borderConstrainer->frameBorder = *frame;
+    window->publishClientAreaLimits();
 
     window->setVisible (true);
 
@@ -197,6 +204,12 @@ void Talvoz3UIApplication::anotherInstanceStarted (const juce::String& commandLi
         panel->setVisible (true);
         mainWindow->setVisible (true);
 
+       #if JUCE_LINUX || JUCE_BSD
+        // Always-on-top would re-create the window here (the window manager then places the new
+        // one); an activation request raises and focuses the one there is, where it is.
+        juce::ignoreUnused (wasAlwaysOnTop);
+        WindowManagerRequests::activate (*mainWindow);
+       #else
         if (! juce::SystemStats::isRunningInAppExtensionSandbox())
         {
             juce::Process::makeForegroundProcess();
@@ -204,6 +217,7 @@ void Talvoz3UIApplication::anotherInstanceStarted (const juce::String& commandLi
         }
 
         keepOnTopBriefly (wasAlwaysOnTop);
+       #endif
     }
 
     if (CommandLineSwitches::is (commandLine, CommandLineSwitches::shutdown))
@@ -232,6 +246,13 @@ void Talvoz3UIApplication::systemRequestedQuit()
     juce::MessageManager::getInstance()->stopDispatchLoop();
 }
 
+void Talvoz3UIApplication::displayLost()
+{
+    std::fprintf (stderr, "Talvo z3 Control: the connection to the display was lost; saving and exiting.\n");
+    setApplicationReturnValue (displayLostExitCode);
+    juce::MessageManager::getInstance()->stopDispatchLoop();
+}
+
 void Talvoz3UIApplication::storeWindowPosition (const juce::String& state)
 {
     if (auto* panel = panelOf (mainWindow.get()))
@@ -256,6 +277,96 @@ void Talvoz3UIApplication::MainWindow::paint (juce::Graphics& g)
 
     // The panel's content is not opaque, so every paint of the window passes through here.
     PaintDelivery::sendAfterThisPaint();
+}
+
+void Talvoz3UIApplication::MainWindow::moved()
+{
+    juce::DocumentWindow::moved();
+    keepClientAreaOnShape();
+}
+
+void Talvoz3UIApplication::MainWindow::resized()
+{
+    juce::DocumentWindow::resized();
+    keepClientAreaOnShape();
+}
+
+void Talvoz3UIApplication::MainWindow::keepClientAreaOnShape()
+{
+    if (borderConstrainer == nullptr || ! isOnDesktop() || isMinimised() || applyingCorrection)
+        return;
+
+    // An X11 window manager frames a window only once it is shown: the frame is measured when
+    // the window manager first reports it.
+    if (borderConstrainer->frameBorder.isEmpty())
+        if (auto* peer = getPeer())
+            if (const auto frame = peer->getFrameSizeIfPresent())
+                borderConstrainer->frameBorder = *frame;
+
+    if (borderConstrainer->fits (getBounds()))
+    {
+        lastFittingBounds = getBounds();
+        correctionAwaited = false;
+        return;
+    }
+
+    // Until a size that fits arrives, what arrives is the window manager's way there (or its
+    // refusal): correcting that again would fight it.
+    if (! correctionAwaited)
+        triggerAsyncUpdate();   // not from inside the framework's handling of the new size
+}
+
+void Talvoz3UIApplication::MainWindow::handleAsyncUpdate()
+{
+    const auto given = getBounds();
+
+    if (borderConstrainer == nullptr || correctionAwaited || borderConstrainer->fits (given))
+        return;
+
+    auto corrected = borderConstrainer->correctedClientArea (given, lastFittingBounds);
+
+    // Maximised or full screen, the window manager refuses any other size. The user asked for the
+    // largest the panel allows on that screen; released, the window has its frame again.
+    if (WindowManagerRequests::holdsAtScreenSize (*this))
+    {
+        WindowManagerRequests::releaseFromScreenSize (*this);
+
+        if (const auto* display = juce::Desktop::getInstance().getDisplays().getDisplayForRect (given))
+            corrected = borderConstrainer->largestClientAreaWithin (borderConstrainer->frameBorder.subtractedFrom (display->userArea));
+    }
+
+    correctionAwaited = true;
+    const juce::ScopedValueSetter<bool> applying (applyingCorrection, true);
+    setBounds (corrected);
+}
+
+WindowSizeHints::Limits Talvoz3UIApplication::MainWindow::clientAreaLimits()
+{
+    return { designWidth / 2, designHeight / 2, designWidth, designHeight, designWidth, designHeight };
+}
+
+void Talvoz3UIApplication::MainWindow::constrainClientArea()
+{
+    const auto limits = clientAreaLimits();
+
+    borderConstrainer = std::make_unique<BorderBoundsConstrainer>();
+    setConstrainer (borderConstrainer.get());
+
+    borderConstrainer->setFixedAspectRatio (static_cast<double> (limits.aspectWidth) / limits.aspectHeight);
+    borderConstrainer->setSizeLimits (limits.minWidth, limits.minHeight, limits.maxWidth, limits.maxHeight);
+}
+
+void Talvoz3UIApplication::MainWindow::publishClientAreaLimits()
+{
+    jassert (borderConstrainer != nullptr);
+
+    if (auto* peer = getPeer())
+        if (auto frame = peer->getFrameSizeIfPresent())
+            borderConstrainer->frameBorder = *frame;
+
+    lastFittingBounds = getBounds();
+
+    WindowSizeHints::keep (*this, clientAreaLimits());
 }
 
 void Talvoz3UIApplication::MainWindow::closeButtonPressed()

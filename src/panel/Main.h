@@ -3,6 +3,8 @@
 #include "panel/OVKBorderBoundsConstrainer.h"
 #include "panel/PanelLayout.h"
 #include "panel/SingleInstanceChannel.h"
+#include "platform/WindowSizeHints.h"
+#include "platform/linux/QuitSignals.h"
 #include "platform/linux/SystemServices.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -26,8 +28,14 @@ public:
     void anotherInstanceStarted (const juce::String& commandLine) override;
     void systemRequestedQuit() override;
 
-    /** The main window: native title bar, close button only; owns the panel and its constrainer. */
-    class MainWindow final : public juce::DocumentWindow
+    /** The main window: native title bar, close button only; owns the panel and its constrainer.
+
+        Its client area keeps the panel's aspect ratio and size limits whatever the window manager
+        or the user does: the window manager is told them, and a size it gives that does not fit
+        is brought back onto the constrainer's rectangle when it arrives. Message thread.
+    */
+    class MainWindow final : public juce::DocumentWindow,
+                             private juce::AsyncUpdater
     {
     public:
         explicit MainWindow (const juce::String& name);
@@ -35,10 +43,40 @@ public:
 
         void closeButtonPressed() override;
         void paint (juce::Graphics& g) override;
+        void moved() override;
+        void resized() override;
+
+        /** The client area's size limits and aspect ratio: the design size at most, half of it at
+            least.
+        */
+        static WindowSizeHints::Limits clientAreaLimits();
+
+        /** Creates the border constrainer with the client area's limits and aspect ratio and
+            installs it as the window's constrainer.
+        */
+        void constrainClientArea();
+
+        /** Once the window is on the desktop: takes the native frame's size into the constrainer
+            and tells the window manager the client area's limits.
+        */
+        void publishClientAreaLimits();
 
         std::unique_ptr<BorderBoundsConstrainer> borderConstrainer;
 
     private:
+        /** Notes a client area that fits, or asks for a correction of one that does not. */
+        void keepClientAreaOnShape();
+        void handleAsyncUpdate() override;
+
+        /** The last client area that fitted, on the screen. */
+        juce::Rectangle<int> lastFittingBounds;
+
+        /** A correction was asked for and no size that fits has arrived since. */
+        bool correctionAwaited = false;
+
+        /** True while the window takes on a correction itself, before the window manager answers. */
+        bool applyingCorrection = false;
+
         JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainWindow)
     };
 
@@ -63,10 +101,16 @@ public:
 private:
     void storeWindowPosition (const juce::String& state);
 
-    /** Keeps the main window on top for a moment after a second launch, then restores it. */
+    /** Keeps the main window on top for a moment after a second launch, then restores it; only
+        where that does not re-create the window.
+    */
     void keepOnTopBriefly (bool wasAlwaysOnTop);
 
+    /** The display went away: what the panel holds is saved by the shutdown that follows. */
+    void displayLost();
+
     SystemServices systemServices;   // declared before the window: it outlives the panel
+    std::unique_ptr<QuitSignals> quitSignals;   // outlives the panel too: a repeated request waits
     std::unique_ptr<MainWindow> mainWindow;
     std::optional<bool> onTopBeforeRaise;
     int raiseCount = 0;

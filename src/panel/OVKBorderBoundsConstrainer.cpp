@@ -1,5 +1,7 @@
 #include "panel/OVKBorderBoundsConstrainer.h"
 
+#include <cmath>
+
 void BorderBoundsConstrainer::checkBounds (juce::Rectangle<int>& bounds,
                                            const juce::Rectangle<int>& previous,
                                            const juce::Rectangle<int>& limits,
@@ -19,4 +21,45 @@ void BorderBoundsConstrainer::checkBounds (juce::Rectangle<int>& bounds,
     bounds = { topLeft.x, topLeft.y,
                client.getWidth() + frameBorder.getLeftAndRight(),
                client.getHeight() + frameBorder.getTopAndBottom() };
+}
+
+bool BorderBoundsConstrainer::fits (juce::Rectangle<int> clientArea) const
+{
+    const auto width = clientArea.getWidth();
+    const auto height = clientArea.getHeight();
+
+    return width >= getMinimumWidth() && width <= getMaximumWidth()
+        && height >= getMinimumHeight() && height <= getMaximumHeight()
+        && std::abs (width - height * getFixedAspectRatio()) <= 1.0;
+}
+
+juce::Rectangle<int> BorderBoundsConstrainer::correctedClientArea (juce::Rectangle<int> clientArea,
+                                                                   juce::Rectangle<int> previousClientArea)
+{
+    // An edge the user drags moves while the one opposite stays.
+    const auto top = clientArea.getY() != previousClientArea.getY() && clientArea.getBottom() == previousClientArea.getBottom();
+    const auto bottom = clientArea.getBottom() != previousClientArea.getBottom() && clientArea.getY() == previousClientArea.getY();
+    const auto left = clientArea.getX() != previousClientArea.getX() && clientArea.getRight() == previousClientArea.getRight();
+    const auto right = clientArea.getRight() != previousClientArea.getRight() && clientArea.getX() == previousClientArea.getX();
+
+    if (! (top || bottom || left || right))
+        return largestClientAreaWithin (clientArea);
+
+    return constrainedClientArea (clientArea, previousClientArea, top, left, bottom, right);
+}
+
+juce::Rectangle<int> BorderBoundsConstrainer::largestClientAreaWithin (juce::Rectangle<int> room)
+{
+    // Held at one edge, the ratio is kept by shortening the side that is too long for it.
+    const auto tooWide = room.getWidth() > room.getHeight() * getFixedAspectRatio();
+    return constrainedClientArea (room, room, false, false, tooWide, ! tooWide);
+}
+
+juce::Rectangle<int> BorderBoundsConstrainer::constrainedClientArea (juce::Rectangle<int> clientArea,
+                                                                     juce::Rectangle<int> previousClientArea,
+                                                                     bool top, bool left, bool bottom, bool right)
+{
+    auto window = frameBorder.addedTo (clientArea);
+    checkBounds (window, frameBorder.addedTo (previousClientArea), {}, top, left, bottom, right);
+    return frameBorder.subtractedFrom (window);
 }

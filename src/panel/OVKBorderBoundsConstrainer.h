@@ -20,9 +20,31 @@ public:
 
     void resizeStart() override {}
 
+    /** True when a client area of this size is within the size limits and on the aspect ratio to
+        the pixel: window managers and the program's own start sizes round it differently.
+    */
+    bool fits (juce::Rectangle<int> clientArea) const;
+
+    /** The client area to ask for when the window manager gave the window one that does not fit:
+        previousClientArea (the last one that fitted) tells which edges the user moved; those
+        stay, and the correction lands on the others. When no edge stayed (a maximise or a tiling
+        request), it is the largest client area that fits inside the one given.
+    */
+    juce::Rectangle<int> correctedClientArea (juce::Rectangle<int> clientArea,
+                                              juce::Rectangle<int> previousClientArea);
+
+    /** The largest client area that fits inside room, at its top-left corner (or the smallest
+        allowed, when room is smaller).
+    */
+    juce::Rectangle<int> largestClientAreaWithin (juce::Rectangle<int> room);
+
     /** Thickness of the native window frame around the client area; measured once at start. */
     juce::BorderSize<int> frameBorder;
 
 private:
+    juce::Rectangle<int> constrainedClientArea (juce::Rectangle<int> clientArea,
+                                                juce::Rectangle<int> previousClientArea,
+                                                bool top, bool left, bool bottom, bool right);
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (BorderBoundsConstrainer)
 };

@@ -108,3 +108,33 @@ TEST (BorderBoundsConstrainer, NeverMovesTheWindow)
     EXPECT_EQ (clientOf (c, bounds).getWidth(), 248);
     EXPECT_EQ (clientOf (c, bounds).getHeight(), 680);
 }
+
+TEST (BorderBoundsConstrainer, BringsAClientAreaTheWindowManagerGaveBackOntoTheShape)
+{
+    BorderBoundsConstrainer c;
+    configure (c);
+
+    // The start sizes count as on the ratio; the framework rounds them differently.
+    EXPECT_TRUE (c.fits ({ 297, 816 }));
+    EXPECT_TRUE (c.fits ({ 323, 884 }));
+    EXPECT_FALSE (c.fits ({ 297, 874 }));
+    EXPECT_FALSE (c.fits ({ 500, 1371 }));
+
+    const juce::Rectangle<int> shown (100, 100, 297, 814);
+
+    // The bottom edge was dragged: the width follows, the top-left corner stays.
+    auto corrected = c.correctedClientArea (shown.withHeight (874), shown);
+    EXPECT_EQ (corrected, juce::Rectangle<int> (100, 100, 319, 874));
+
+    // The top edge was dragged: the new top stays, the correction lands on the right.
+    corrected = c.correctedClientArea (juce::Rectangle<int>::leftTopRightBottom (100, 40, 397, 914), shown);
+    EXPECT_EQ (corrected, juce::Rectangle<int> (100, 40, 319, 874));
+
+    // Maximised without the hints: the largest client area that fits inside, at its corner.
+    corrected = c.correctedClientArea ({ 0, 19, 1280, 1005 }, shown);
+    EXPECT_EQ (corrected, juce::Rectangle<int> (0, 19, 367, 1005));
+    EXPECT_TRUE (c.fits (corrected));
+
+    corrected = c.largestClientAreaWithin ({ 2, 28, 600, 2000 });
+    EXPECT_EQ (corrected, juce::Rectangle<int> (2, 28, 496, 1360));
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <functional>
+
+/** What happens when the connection to the X display breaks (the X server ends, or the session
+    that ran it): the X library's default is to end the process on the spot, in the middle of
+    whatever call noticed, so nothing the program holds would be saved.
+*/
+namespace DisplayLoss
+{
+    /** From now on a broken display connection calls onLoss (on the thread that noticed, the
+        message thread in practice) and then lets the program go on: the framework has already
+        asked its message loop to stop, and the program ends through its ordinary shutdown. Calls
+        that still reach the display return at once. Does nothing where there is no X display;
+        call once the framework has connected. Message thread.
+    */
+    void handleWith (std::function<void()> onLoss);
+}

@@ -1,0 +1,85 @@
+// The framework's X11 classes are visible only with this set before its header is first read, so
+// this file is compiled on its own, outside its folder's unity build.
+#define JUCE_GUI_BASICS_INCLUDE_XHEADERS 1
+
+#include "platform/WaitingEvents.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#if JUCE_LINUX || JUCE_BSD
+ #include <juce_events/native/juce_linux_EventLoopInternal.h>
+ #include <X11/Xlibint.h>
+
+ #include <array>
+ #include <atomic>
+#endif
+
+namespace WaitingEvents
+{
+   #if JUCE_LINUX || JUCE_BSD
+    namespace
+    {
+        using Conversion = Bool (*) (Display*, XEvent*, xEvent*);
+
+        constexpr int firstCoreEvent = 2;   // KeyPress, a name the framework's headers take back
+
+        std::array<Conversion, LASTEvent> libraryConversions {};
+        std::atomic<bool> deliveryPosted { false };
+
+        Display* frameworkDisplay()
+        {
+            auto* windowSystem = juce::XWindowSystem::getInstanceWithoutCreating();
+            return windowSystem != nullptr ? windowSystem->getDisplay() : nullptr;
+        }
+
+        void deliverWaitingEvents()
+        {
+            deliveryPosted = false;
+
+            auto* display = frameworkDisplay();
+            if (display == nullptr)
+                return;
+
+            int waiting = 0;
+            {
+                juce::XWindowSystemUtilities::ScopedXLock lock;
+                waiting = XQLength (display);
+            }
+
+            // What the framework's handler does when the connection has data: it reads the
+            // queue to its end.
+            if (waiting > 0)
+                juce::LinuxEventLoopInternal::invokeEventLoopCallbackForFd (ConnectionNumber (display));
+        }
+
+        /** The X library turns every core event it reads into its queue through here, whichever
+            call read it. Inside the library, its lock held: nothing but a message is posted.
+        */
+        Bool convertAndDeliverSoon (Display* display, XEvent* event, xEvent* wire)
+        {
+            const auto converted = libraryConversions[static_cast<size_t> (wire->u.u.type & 0x7f)] (display, event, wire);
+
+            if (! deliveryPosted.exchange (true))
+                juce::MessageManager::callAsync (deliverWaitingEvents);
+
+            return converted;
+        }
+    }
+
+    void deliverFromNowOn()
+    {
+        JUCE_ASSERT_MESSAGE_THREAD
+
+        auto* display = frameworkDisplay();
+        if (display == nullptr || libraryConversions[firstCoreEvent] != nullptr)
+            return;
+
+        juce::XWindowSystemUtilities::ScopedXLock lock;
+
+        for (int type = firstCoreEvent; type < LASTEvent; ++type)
+            libraryConversions[static_cast<size_t> (type)] = XESetWireToEvent (display, type, convertAndDeliverSoon);
+    }
+   #else
+    void deliverFromNowOn() {}
+   #endif
+}

@@ -1,0 +1,150 @@
+// The framework's X11 classes are visible only with this set before its header is first read, so
+// this file is compiled on its own, outside its folder's unity build.
+#define JUCE_GUI_BASICS_INCLUDE_XHEADERS 1
+
+#include "platform/WindowManagerRequests.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <algorithm>
+#include <array>
+
+namespace WindowManagerRequests
+{
+   #if JUCE_LINUX || JUCE_BSD
+    namespace
+    {
+        constexpr long fromAnApplication = 1;
+        constexpr long removeState = 0;
+
+        Display* frameworkDisplay()
+        {
+            auto* windowSystem = juce::XWindowSystem::getInstanceWithoutCreating();
+            return windowSystem != nullptr ? windowSystem->getDisplay() : nullptr;
+        }
+
+        ::Window nativeWindowOf (juce::Component& window)
+        {
+            auto* peer = window.getPeer();
+            return peer != nullptr ? reinterpret_cast<::Window> (peer->getNativeHandle()) : ::Window {};
+        }
+
+        /** A message to the window manager about this window, sent as EWMH asks: to the root
+            window, for whoever redirects its children's requests.
+        */
+        void sendToWindowManager (Display* display, ::Window window, const char* type, std::array<long, 5> data)
+        {
+            XEvent message {};
+            message.xclient.type = ClientMessage;
+            message.xclient.window = window;
+            message.xclient.message_type = XInternAtom (display, type, False);
+            message.xclient.format = 32;
+            std::copy (data.begin(), data.end(), message.xclient.data.l);
+
+            XSendEvent (display, DefaultRootWindow (display), False,
+                        SubstructureRedirectMask | SubstructureNotifyMask, &message);
+        }
+
+        /** The X server's current time: the time stamp of a property change we make and wait for.
+            On a connection of our own, so that the framework's never holds an event it did not read.
+        */
+        Time serverTimeNow (Display* display)
+        {
+            XSetWindowAttributes attributes {};
+            attributes.event_mask = PropertyChangeMask;
+            const auto probe = XCreateWindow (display, DefaultRootWindow (display), -1, -1, 1, 1, 0, 0,
+                                              InputOnly, nullptr, CWEventMask, &attributes);
+
+            XChangeProperty (display, probe, XInternAtom (display, "_NET_WM_USER_TIME", False),
+                             XA_CARDINAL, 32, PropModeAppend, nullptr, 0);
+
+            XEvent event {};
+            XWindowEvent (display, probe, PropertyChangeMask, &event);
+            XDestroyWindow (display, probe);
+            return event.xproperty.time;
+        }
+    }
+
+    bool activate (juce::Component& window)
+    {
+        JUCE_ASSERT_MESSAGE_THREAD
+
+        auto* framework = frameworkDisplay();
+        const auto native = nativeWindowOf (window);
+
+        if (framework == nullptr || native == ::Window {})
+            return false;
+
+        // What the framework holds (the window's map, when it was hidden) goes first.
+        {
+            juce::XWindowSystemUtilities::ScopedXLock lock;
+            XFlush (framework);
+        }
+
+        auto* display = XOpenDisplay (XDisplayString (framework));
+
+        if (display == nullptr)
+            return false;
+
+        sendToWindowManager (display, native, "_NET_ACTIVE_WINDOW",
+                             { fromAnApplication, static_cast<long> (serverTimeNow (display)), 0, 0, 0 });
+        XCloseDisplay (display);   // sends what it holds
+        return true;
+    }
+
+    bool holdsAtScreenSize (juce::Component& window)
+    {
+        JUCE_ASSERT_MESSAGE_THREAD
+
+        auto* display = frameworkDisplay();
+        const auto native = nativeWindowOf (window);
+
+        if (display == nullptr || native == ::Window {})
+            return false;
+
+        juce::XWindowSystemUtilities::ScopedXLock lock;
+
+        const std::array<Atom, 3> screenSized { XInternAtom (display, "_NET_WM_STATE_MAXIMIZED_VERT", False),
+                                                XInternAtom (display, "_NET_WM_STATE_MAXIMIZED_HORZ", False),
+                                                XInternAtom (display, "_NET_WM_STATE_FULLSCREEN", False) };
+
+        juce::XWindowSystemUtilities::GetXProperty state (display, native, XInternAtom (display, "_NET_WM_STATE", False),
+                                                           0, 64, false, XA_ATOM);
+
+        if (! state.success || state.actualFormat != 32 || state.data == nullptr)
+            return false;
+
+        const auto* atoms = reinterpret_cast<const unsigned long*> (state.data);
+
+        return std::any_of (atoms, atoms + state.numItems, [&] (unsigned long atom)
+                            {
+                                return std::find (screenSized.begin(), screenSized.end(), atom) != screenSized.end();
+                            });
+    }
+
+    void releaseFromScreenSize (juce::Component& window)
+    {
+        JUCE_ASSERT_MESSAGE_THREAD
+
+        auto* display = frameworkDisplay();
+        const auto native = nativeWindowOf (window);
+
+        if (display == nullptr || native == ::Window {})
+            return;
+
+        // On the framework's connection: the size the program sets next follows these requests.
+        juce::XWindowSystemUtilities::ScopedXLock lock;
+
+        const auto vertical = static_cast<long> (XInternAtom (display, "_NET_WM_STATE_MAXIMIZED_VERT", False));
+        const auto horizontal = static_cast<long> (XInternAtom (display, "_NET_WM_STATE_MAXIMIZED_HORZ", False));
+        const auto fullScreen = static_cast<long> (XInternAtom (display, "_NET_WM_STATE_FULLSCREEN", False));
+
+        sendToWindowManager (display, native, "_NET_WM_STATE", { removeState, vertical, horizontal, fromAnApplication, 0 });
+        sendToWindowManager (display, native, "_NET_WM_STATE", { removeState, fullScreen, 0, fromAnApplication, 0 });
+    }
+   #else
+    bool activate (juce::Component&) { return false; }
+    bool holdsAtScreenSize (juce::Component&) { return false; }
+    void releaseFromScreenSize (juce::Component&) {}
+   #endif
+}

@@ -1,0 +1,137 @@
+#include "mixer/SettingsFile.h"
+#include "support/WindowManagerFixture.h"
+
+#include <cmath>
+#include <csignal>
+
+/** The program's main window under a window manager, as a user has one, and the system's quit
+    requests; each test runs the built program on a display of its own that openbox manages. One
+    way of resizing per test: openbox takes a press soon after a click for a double click.
+*/
+namespace
+{
+    /** The panel's limits and aspect ratio, to the pixel that window managers round by. */
+    bool onThePanelsShape (juce::Rectangle<int> client)
+    {
+        return client.getWidth() >= 248 && client.getWidth() <= 496 && client.getHeight() >= 680 && client.getHeight() <= 1360
+            && std::abs (client.getWidth() - client.getHeight() * 496.0 / 1360.0) <= 1.0;
+    }
+
+    std::unique_ptr<juce::PropertiesFile> storedSettings() { return std::make_unique<juce::PropertiesFile> (SettingsFile::options()); }
+
+    constexpr long fromAPager = 2 << 12, northWest = 1, position = 0x3 << 8, positionAndSize = 0xf << 8;
+}
+
+class UnderWindowManager : public WindowManagerFixture
+{
+protected:
+    void startPanel()
+    {
+        program = startProgram();
+        window = waitForPanelWindow();
+        ASSERT_NE (window, 0u);
+        before = clientArea (window);
+    }
+
+    bool grewOnShape()
+    {
+        return waitUntil ([this] { return clientArea (window).getHeight() > before.getHeight() && onThePanelsShape (clientArea (window)); });
+    }
+
+    pid_t program = -1;
+    unsigned long window = 0;
+    juce::Rectangle<int> before;
+};
+
+TEST_F (UnderWindowManager, DraggingTheBottomEdgeKeepsTheClientAreasShape)
+{
+    startPanel();
+    const auto frame = framedArea (window);
+    drag ({ frame.getCentreX(), frame.getBottom() - 2 }, { frame.getCentreX(), frame.getBottom() + 58 });
+    EXPECT_TRUE (grewOnShape()) << clientArea (window).toString();
+}
+
+TEST_F (UnderWindowManager, DraggingTheBottomRightCornerKeepsTheClientAreasShape)
+{
+    startPanel();
+    const auto frame = framedArea (window);
+    drag ({ frame.getRight() - 2, frame.getBottom() - 2 }, { frame.getRight() + 60, frame.getBottom() + 30 });
+    EXPECT_TRUE (grewOnShape()) << clientArea (window).toString();
+}
+
+TEST_F (UnderWindowManager, MaximisingAndTilingEndOnTheClientAreasShape)
+{
+    startPanel();
+
+    // Maximised: the largest client area allowed that the screen holds with its frame.
+    askWindowManager (window, "_NET_WM_STATE", { 1, atom ("_NET_WM_STATE_MAXIMIZED_VERT"), atom ("_NET_WM_STATE_MAXIMIZED_HORZ"), 2 });
+    EXPECT_TRUE (waitUntil ([this]
+                            {
+                                const auto framed = framedArea (window);
+                                return onThePanelsShape (clientArea (window)) && framed.getHeight() >= screenHeight - 1
+                                    && juce::Rectangle<int> (screenWidth, screenHeight).contains (framed);
+                            }))
+        << "maximised: " << clientArea (window).toString();
+
+    // A tiling tool's request for the left half of the screen.
+    askWindowManager (window, "_NET_MOVERESIZE_WINDOW", { northWest | positionAndSize | fromAPager, 0, 0, screenWidth / 2, screenHeight });
+    EXPECT_TRUE (waitUntil ([this] { return clientArea (window).getX() <= 1 && onThePanelsShape (clientArea (window)); }))
+        << "tiled: " << clientArea (window).toString();
+}
+
+TEST_F (UnderWindowManager, ASecondLaunchRaisesAndActivatesTheWindowWhereItIs)
+{
+    startPanel();
+
+    for (int launch = 1; launch <= 4; ++launch)
+    {
+        askWindowManager (other, "_NET_ACTIVE_WINDOW", { 2, 0, 0 });
+        ASSERT_TRUE (waitUntil ([this] { return isActiveOnTop (other); }));
+
+        EXPECT_EQ (exitWithin (startProgram(), 10000), 0);
+        EXPECT_TRUE (waitUntil ([this] { return isActiveOnTop (window); })) << "launch " << launch;
+
+        // The same native window, neither moved nor resized.
+        EXPECT_EQ (panelWindow(), window) << "launch " << launch;
+        EXPECT_EQ (clientArea (window), before) << "launch " << launch;
+    }
+}
+
+TEST_F (UnderWindowManager, TheSystemsQuitRequestEndsThePanelAsItsCloseButtonDoes)
+{
+    for (const auto signal : { SIGTERM, SIGHUP })
+    {
+        SettingsFile::options().getDefaultFile().deleteFile();
+        startPanel();
+
+        // Moved 100 ms before the request: the state saved is the new one.
+        askWindowManager (window, "_NET_MOVERESIZE_WINDOW", { northWest | position | fromAPager, 40, 60, 0, 0 });
+        ASSERT_TRUE (waitUntil ([this] { return framedArea (window).getPosition() == juce::Point<int> (40, 60); }));
+        const auto moved = clientArea (window).getPosition();
+        juce::Thread::sleep (100);
+
+        ::kill (program, signal);
+        EXPECT_EQ (exitWithin (program, 20000), 0) << "signal " << signal;
+
+        auto settings = storedSettings();
+        const auto state = juce::StringArray::fromTokens (settings->getValue (SettingsFile::Keys::windowPosition), false);
+        ASSERT_GE (state.size(), 2) << "signal " << signal;
+        EXPECT_EQ (juce::Point<int> (state[0].getIntValue(), state[1].getIntValue()), moved);
+        EXPECT_TRUE (settings->getBoolValue (SettingsFile::Keys::resetNextBoot));
+    }
+}
+
+TEST_F (UnderWindowManager, LosingTheDisplaySavesWhatThePanelHolds)
+{
+    SettingsFile::options().getDefaultFile().deleteFile();
+    startPanel();
+    endDisplay();
+
+    const auto exit = exitWithin (program, 20000);
+    ASSERT_TRUE (exit.has_value());
+    EXPECT_GE (*exit, 0) << "ended by signal " << -*exit;
+
+    auto settings = storedSettings();
+    EXPECT_TRUE (settings->getValue (SettingsFile::Keys::windowPosition).isNotEmpty());
+    EXPECT_TRUE (settings->getBoolValue (SettingsFile::Keys::resetNextBoot));
+}
