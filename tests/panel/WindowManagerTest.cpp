@@ -17,7 +17,13 @@ namespace
             && std::abs (client.getWidth() - client.getHeight() * 496.0 / 1360.0) <= 1.0;
     }
 
-    std::unique_ptr<juce::PropertiesFile> storedSettings() { return std::make_unique<juce::PropertiesFile> (SettingsFile::options()); }
+    /** The settings file as the panel's next start reads it. */
+    std::unique_ptr<juce::PropertySet> storedSettings()
+    {
+        auto settings = std::make_unique<juce::PropertySet>();
+        settings->getAllProperties() = SettingsFile::readChecked (SettingsFile::defaultFile()).properties;
+        return settings;
+    }
 
     constexpr long fromAPager = 2 << 12, northWest = 1, position = 0x3 << 8, positionAndSize = 0xf << 8;
 }
@@ -101,7 +107,7 @@ TEST_F (UnderWindowManager, TheSystemsQuitRequestEndsThePanelAsItsCloseButtonDoe
 {
     for (const auto signal : { SIGTERM, SIGHUP })
     {
-        SettingsFile::options().getDefaultFile().deleteFile();
+        SettingsFile::defaultFile().deleteFile();
         startPanel();
 
         // Moved 100 ms before the request: the state saved is the new one.
@@ -123,7 +129,7 @@ TEST_F (UnderWindowManager, TheSystemsQuitRequestEndsThePanelAsItsCloseButtonDoe
 
 TEST_F (UnderWindowManager, LosingTheDisplaySavesWhatThePanelHolds)
 {
-    SettingsFile::options().getDefaultFile().deleteFile();
+    SettingsFile::defaultFile().deleteFile();
     startPanel();
     endDisplay();
 
