@@ -36,9 +36,9 @@ struct TalvoSnapShotParameter;
 /** The panel that fills the main window.
 
     It owns every control, the mixer model, the MIDI link and the user settings. Its member
-    functions live in the folder of the role they serve: senders, MIDI ports, MIDI input and device
-    events under device/, timers and persistence under mixer/, construction and refresh under
-    panel/.
+    functions are glue between the controls and pure units that know no panel (the codec and
+    parser under device/, the mixer model, timers' ids and stored files under mixer/, the layout
+    table here); they all live in this folder, one file per role, as the sections below list.
 
     Everything runs on the message thread unless a function says otherwise. Members are public to
     the panel's role files and to tests, which reach controls by the names below.
@@ -74,7 +74,7 @@ public:
     void actionListenerCallback (const juce::String& message) override;
 
     //==============================================================================
-    // Senders (device/MainComponentSenders.cpp)
+    // Senders (MainComponentSenders.cpp)
 
     /** Hands a complete message to every open MIDI output; each output's thread sends it 1 ms later. */
     void sendToOutputs (const juce::MidiMessage& message);
@@ -99,7 +99,7 @@ public:
     void sendStateRequestToHardware();
 
     //==============================================================================
-    // MIDI ports (device/MainComponentMidiPorts.cpp)
+    // MIDI ports (MainComponentMidiPorts.cpp)
 
     /** Brings midiInputs (isInput) or midiOutputs in step with the system's endpoints, reusing the
         entries of endpoints still there. True when the list changed (the same endpoints in another
@@ -120,7 +120,7 @@ public:
     void closeUnpluggedDevices (juce::Array<juce::MidiDeviceInfo> current, bool isInput);
 
     //==============================================================================
-    // MIDI input (device/MainComponentMidiInput.cpp)
+    // MIDI input (MainComponentMidiInput.cpp)
 
     /** Called on the MIDI input thread: queues a copy of the message (unless the updater runs) and
         triggers the asynchronous update. Never parses. Says once on standard error when the queue
@@ -141,7 +141,7 @@ public:
     void fillOutputVolumeFromHW (char b1, char b2, char b3);
 
     //==============================================================================
-    // Device events (device/MainComponentDeviceEvents.cpp)
+    // Device events (MainComponentDeviceEvents.cpp)
 
     /** The presence layer's event callback; context is the panel. Called on the message thread
         for USB and power events and on the audio notification thread for property changes; the
@@ -165,16 +165,11 @@ public:
     bool m_stateRestoredOnce = false;
 
     //==============================================================================
-    // Timers (mixer/MainComponentTimers.cpp)
+    // Timers (MainComponentTimers.cpp)
     void timerCallback (int timerID) override;
 
     /** The device reset sequence of a restore: reset, 250 ms, factory defaults, monitoring. */
     void deviceResetSequence();
-
-    /** The mute-all button's click: the outputs follow its state after 1 ms, every source after
-        100 ms.
-    */
-    void startMuteAll();
 
     /** Takes the four output levels from the output strips by the balance law (the HP1 pair from
         its hidden fader) and sends them all with the given mute.
@@ -188,7 +183,7 @@ public:
     void sendMixerModelToInterface();
 
     //==============================================================================
-    // Settings file (mixer/MainComponentSettings.cpp)
+    // Settings file (MainComponentSettings.cpp)
 
     /** Writes the panel's keys; false, doing nothing, while another save runs. */
     bool saveProperties();
@@ -204,7 +199,7 @@ public:
     SettingsStore* getUserSettings();
 
     //==============================================================================
-    // Refreshing the controls (panel/MainComponentRefresh.cpp)
+    // Refreshing the controls (MainComponentRefresh.cpp)
     enum TalvoInputOption
     {
         micOption = 1,
@@ -224,7 +219,7 @@ public:
     void updateUIFromSettings();
 
     //==============================================================================
-    // Application shell (panel/MainComponentShell.cpp)
+    // Application shell (MainComponentShell.cpp)
 
     /** Stores the main window's state text as the user setting "WindowPosition". */
     void savedWindowPosition (juce::String state);
@@ -236,7 +231,7 @@ public:
     void setFactoryDefaults();
 
     //==============================================================================
-    // Channel-strip handlers (panel/MainComponentStrips.cpp)
+    // Channel-strip handlers (MainComponentStrips.cpp)
 
     /** An input strip (In 1, source 2; In 2, source 3): sends the source to both destinations of
         every selected target with the levels of its fader and pan, then refreshes the mini mixers.
@@ -280,7 +275,7 @@ public:
     void refreshMiniMixers();
 
     //==============================================================================
-    // Layout and painting (panel/MainComponentLayout.cpp)
+    // Layout and painting (MainComponentLayout.cpp)
 
     /** The controls that take the positions of one row of the layout table, in order; the empty
         entries of a member array are skipped.
@@ -309,11 +304,8 @@ public:
     /** The artwork tier the last layout chose for the background. */
     PanelLayout::ArtworkTier m_backgroundTier = PanelLayout::ArtworkTier::large;
 
-    /** Builds the about box and its dialog window, hidden; nothing opens it. */
-    void buildAboutBox();
-
     //==============================================================================
-    // Snapshots (mixer/MainComponentSnapshots.cpp)
+    // Snapshots (MainComponentSnapshots.cpp)
 
     /** Reads one snapshot file into the record; false when the file is missing, not a regular
         file, unreadable or lacks a required key. The slot does not enter the result.
@@ -337,8 +329,7 @@ public:
 
     //==============================================================================
     // Settings dialog, action messages, panel buttons and the firmware updater
-    // (mixer/MainComponentActions.cpp, panel/MainComponentPanelButtons.cpp,
-    //  device/MainComponentUpdater.cpp)
+    // (MainComponentActions.cpp, MainComponentPanelButtons.cpp, MainComponentUpdater.cpp)
 
     /** Accepts the dialog's buffer size; this interface has no latency setting: changes nothing. */
     void changeLatency (int latency);
@@ -353,6 +344,11 @@ public:
 
     /** Shows a hidden main window with the panel, or brings a visible one to the front. */
     void showOrRaiseMainWindow();
+
+    /** The mute-all button's click: the outputs follow its state after 1 ms, every source after
+        100 ms.
+    */
+    void startMuteAll();
 
     /** The MIDI button's click: sends the midiButton message to every open output. */
     void sendMidiButtonMessage();
@@ -489,6 +485,12 @@ public:
     bool m_elementsDisabled = false;
 
 private:
+    //==============================================================================
+    // Construction (MainComponent.cpp)
+
+    /** Builds the about box and its dialog window, hidden; nothing opens it. */
+    void buildAboutBox();
+
     void buildMonitorAndMidiSection();
     void buildInputSection();
     void buildPhaseAndPhantomButtons();

@@ -1,5 +1,14 @@
 #include "device/SysExMessages.h"
+#include "mixer/TimerIds.h"
 #include "panel/MainComponent.h"
+
+void MainComponent::startMuteAll()
+{
+    m_outputFaderMoving = true;
+    startTimer (muteAllOutputsTimer, TimerIntervals::muteAllOutputsDelay);
+    startTimer (muteAllSourcesTimer, TimerIntervals::muteAllSourcesDelay);
+    startTimer (outputFaderIdleTimer, TimerIntervals::outputFaderIdleAfterMuteAll);
+}
 
 void MainComponent::sendMidiButtonMessage()
 {

@@ -216,14 +216,6 @@ void MainComponent::timerCallback (int timerID)
     }
 }
 
-void MainComponent::startMuteAll()
-{
-    m_outputFaderMoving = true;
-    startTimer (muteAllOutputsTimer, TimerIntervals::muteAllOutputsDelay);
-    startTimer (muteAllSourcesTimer, TimerIntervals::muteAllSourcesDelay);
-    startTimer (outputFaderIdleTimer, TimerIntervals::outputFaderIdleAfterMuteAll);
-}
-
 void MainComponent::sendMixerModelToInterface()
 {
     const auto muteAll = m_muteAllButton.getToggleState();
