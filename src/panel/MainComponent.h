@@ -552,5 +552,38 @@ private:
     /** Sets every source mute and every output mute in the model. */
     void setEveryMute (bool mute);
 
+    //==============================================================================
+    // Snapshot steps (MainComponentSnapshots.cpp)
+
+    /** Turns the given recall button on and every other one off, without notification. */
+    void showRecalledSlot (juce::Button& recallButton);
+
+    /** Applies a valid snapshot to the model, the phase and target toggles, the strips and the
+        interface (the outputs as at a connection), then refreshes the controls.
+    */
+    void recallSnapshot (const TalvoSnapShotParameter& record);
+
+    /** The record's targets, target 0 when it selects none, and their toggles. */
+    void selectRecalledTargets (const TalvoSnapShotParameter& record);
+
+    /** Captures the current state into the record, runs the snapshot dialog on it and stores the
+        slot's name and path, however the dialog was closed.
+    */
+    void captureAndEditSnapshot (TalvoSnapShotParameter& record, juce::Button& recallButton, int slot);
+
+    /** The record from the current mixer, toggles and targets, with the default description and
+        the recall button's text as its name.
+    */
+    void captureSnapshot (TalvoSnapShotParameter& record, const juce::Button& recallButton);
+
+    /** Builds the snapshot dialog on the record (which must outlive it), centred on the screen and
+        not yet shown; m_snapshotWindow and m_snapshotDialog point to it.
+    */
+    juce::DialogWindow* createSnapshotDialog (TalvoSnapShotParameter& record, int slot);
+
+    /** Stores the slot's file path and the dialog's name, and names the recall button after it. */
+    void storeEditedSlot (TalvoSnapshotWindow& content, juce::Button& recallButton,
+                          const TalvoSnapShotParameter& record, int slot);
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainComponent)
 };
