@@ -28,8 +28,9 @@ public:
     /** The interface reports over a MIDI link of 31.25 kbit/s: at most about 350 of its 9-byte
         reports a second, and about 30 in its largest burst, the state dump. The message thread
         drains every few milliseconds; the longest the panel itself holds it while reports can
-        arrive is the reset sequence's 250 ms (about 90 reports). 1024 slots hold three seconds of
-        a saturated link, so no real burst loses anything, and cost 24 KB a ring.
+        arrive is the 300 ms a sample-rate change may wait for the hardware (about 105 reports).
+        1024 slots hold three seconds of a saturated link, so no real burst loses anything, and
+        cost 24 KB a ring.
     */
     static constexpr int capacity = 1024;
 

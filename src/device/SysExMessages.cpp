@@ -1,20 +1,32 @@
 #include "device/SysExMessages.h"
 
+#include <iterator>
+#include <vector>
+
 namespace SysExMessages
 {
     juce::MidiMessage frame (std::uint8_t command, std::initializer_list<std::uint8_t> data)
     {
-        // Longest frame the panel sends is 10 bytes; a fixed buffer keeps this off the heap.
-        std::uint8_t bytes[16];
-        size_t size = 0;
+        // The frames the panel sends fit the stack buffer, so building one costs no allocation
+        // beyond the message's own; a longer one goes to the heap, never past the buffer's end.
+        std::uint8_t stackBytes[16];
+        std::vector<std::uint8_t> heapBytes;
 
+        const auto length = SysEx::emptyFrameLength + data.size();
+        auto* bytes = stackBytes;
+        if (length > std::size (stackBytes))
+        {
+            heapBytes.resize (length);
+            bytes = heapBytes.data();
+        }
+
+        size_t size = 0;
         bytes[size++] = SysEx::start;
         for (auto b : SysEx::manufacturerId)
             bytes[size++] = b;
         bytes[size++] = SysEx::deviceModelId;
         bytes[size++] = command;
 
-        jassert (data.size() <= sizeof (bytes) - size - 1);
         for (auto b : data)
             bytes[size++] = static_cast<std::uint8_t> (b & 0x7F);
 

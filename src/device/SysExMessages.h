@@ -9,7 +9,9 @@
 /** Builders for the complete frames the panel sends. Pure code, any thread. */
 namespace SysExMessages
 {
-    /** F0 00 5E 17 34 command data... F7. */
+    /** F0 00 5E 17 34 command data... F7, each data byte cut to its low 7 bits; any number of
+        data bytes.
+    */
     juce::MidiMessage frame (std::uint8_t command, std::initializer_list<std::uint8_t> data);
 
     /** F0 00 5E 17 34 command data F7: the one-byte messages (resets, lock, requests, modes). */

@@ -66,8 +66,6 @@ TalvoSettingsWindow::TalvoSettingsWindow (bool hwControl, Talvoz6Mixer& mixer)
 
     hwControlToggle.setToggleState (hwControl, juce::dontSendNotification);
 
-    // The link's text and address are set where it is built: copying a URL into it with setURL
-    // trips the framework's empty-buffer copy under the undefined-behaviour checker.
     sampleRateLabel.attachToComponent (&sampleRateBox, true);
     usbBufferLabel.attachToComponent (&usbBufferBox, true);
     bufferSizeLabel.attachToComponent (&bufferSizeBox, true);

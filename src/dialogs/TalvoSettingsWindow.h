@@ -47,8 +47,6 @@ public:
     */
     static void initTheComboBox (juce::ComboBox* box, juce::Array<juce::Value> list, double current, juce::String unit);
 
-    /** The maker's web page behind the link. */
-
     /** Modal results of the enclosing dialog. */
     enum ModalResult
     {
@@ -83,6 +81,11 @@ public:
     int currentBufferSize = 0;
 
     juce::Label websiteLabel { {}, "Visit Website:" };
+
+    /** The maker's web page. Its text and address are set here, where it is built: copying a URL
+        into it later with setURL trips the framework's empty-buffer copy under the
+        undefined-behaviour checker.
+    */
     juce::HyperlinkButton websiteLink { juce::URL (makerWebAddress).getDomain(), juce::URL (makerWebAddress) };
 
     juce::Rectangle<int> column1, column2, column3;

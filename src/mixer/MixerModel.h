@@ -40,8 +40,8 @@ juce::Array<TargetPair> makeTargetPairs();
 //==============================================================================
 /** The panel's mirror of the interface's state beyond the mixer matrix.
 
-    Filled by the protocol parser and the sample-rate handling, read by the settings dialog; touched
-    on the message thread only.
+    Filled from the interface's reports and by the sample-rate handling, read by the settings
+    dialog; touched on the message thread only.
 */
 struct Talvoz6Mixer
 {

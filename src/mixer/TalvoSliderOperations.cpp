@@ -11,7 +11,7 @@ StereoLevels balanceLaw (double level, double floor, double balance) noexcept
     const auto full = std::max (floor, level);
 
     // The attenuation is written as m - (1 -/+ b) * m rather than b * m so that the stored
-    // levels come out bit for bit as the hardware panel has always computed them.
+    // levels come out bit for bit as the panel has always computed them.
     if (balance > 0.0)
         return { std::max (floor, level + (floor - (1.0 - balance) * floor)), full };
 

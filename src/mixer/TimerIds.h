@@ -2,12 +2,13 @@
 
 /** The ids of MainComponent's timer jobs (PanelTimers), one id per job.
 
-    One-shot jobs stop their own id as the first step of their case; the port scan re-arms itself;
-    the periodic save, the sample-rate poll and the output-fader idle timer run for the panel's life.
+    A one-shot job's id is stopped before the job runs (isOneShotTimer); the port scan re-arms
+    itself; the periodic save, the sample-rate poll and the output-fader idle timer run for the
+    panel's life.
 */
 enum TimerId : int
 {
-    firmwareCheckTimer    = 4101, ///< compares the reported firmware versions; re-asks while one is missing
+    firmwareCheckTimer    = 4101, ///< one-shot: compares the reported firmware versions; re-arms while one is missing
     uiRefreshTimer        = 4102, ///< one-shot: pushes the mixer state into the controls after reports
     levelControlsTimer    = 4103, ///< one-shot: pushes the output levels into the output strips
     portsOpenedTimer      = 4104, ///< no action
@@ -24,6 +25,32 @@ enum TimerId : int
     muteAllSourcesTimer   = 4115, ///< one-shot: second half of the mute-all button
     outputFaderIdleTimer  = 4116  ///< clears the output-fader moving flag
 };
+
+/** The jobs that run once per start: their callback stops the id before the job runs. The port
+    scan stops and re-arms itself; the other jobs repeat until stopped.
+*/
+constexpr bool isOneShotTimer (int timerID) noexcept
+{
+    switch (timerID)
+    {
+        case firmwareCheckTimer:
+        case uiRefreshTimer:
+        case levelControlsTimer:
+        case portsOpenedTimer:
+        case deviceArrivedTimer:
+        case hideUpdateButtonTimer:
+        case stateRequestTimer:
+        case disableControlsTimer:
+        case restoreStateTimer:
+        case factoryResetTimer:
+        case muteAllOutputsTimer:
+        case muteAllSourcesTimer:
+            return true;
+
+        default:
+            return false;
+    }
+}
 
 /** The interval of the one-shot refreshes that follow the interface's reports; a burst of reports
     restarts it and ends in one refresh.

@@ -20,7 +20,7 @@
 namespace
 {
     constexpr const char* applicationName = "Talvo z3 Control";
-    constexpr const char* fullVersion = "1.1.0.0";
+    constexpr const char* fullVersion = JUCE_APPLICATION_VERSION_STRING; // the project's version
     constexpr int initExitCode = 4321;
     constexpr int raiseOnTopMs = 200;
     constexpr int displayLostExitCode = 1;

@@ -166,6 +166,8 @@ public:
 
     //==============================================================================
     // Timers (MainComponentTimers.cpp)
+
+    /** Runs the job of one timer id (mixer/TimerIds.h); an id it does not know is ignored. */
     void timerCallback (int timerID) override;
 
     /** The device reset sequence of a restore: reset, 250 ms, factory defaults, monitoring. */
@@ -501,6 +503,87 @@ private:
     void buildFaders();
     void buildMeters();
     void buildMiniMixers();
+
+    //==============================================================================
+    // Timer jobs (MainComponentTimers.cpp), one per timer id
+
+    /** Asks again, a second later, while a firmware version is missing. For firmware other than
+        the expected one, shows the update button and posts a click to it, unless the updater has
+        left this firmware as it was.
+    */
+    void checkFirmwareVersions();
+
+    /** The selected targets' strips, the Out 1/2 fader and balance and the two output mutes from
+        the model; never notifies.
+    */
+    void updateLevelControls();
+
+    /** One tick of the port scan: refreshes both MIDI port lists and opens the interface's ports;
+        a tick that opened both starts the restore. Skipped while the updater holds the ports.
+    */
+    void scanMidiPorts();
+
+    /** Saves the settings and, unless the user allows the hardware's own controls, locks them. */
+    void saveAndLockHardwareControl();
+
+    /** Asks the interface for its state and enables the controls. */
+    void requestStateAndEnableControls();
+
+    /** The restore of a new connection: the device reset when asked for, the stored state into
+        the model, the controls and the interface; then the periodic save and the state request.
+    */
+    void restoreStateIntoInterface();
+
+    /** The second half of the factory-default command: the main window back, the factory matrix
+        with no mutes, the solos, phases and mute-all off, a click posted to target 0, the 16 gains
+        sent and the settings saved.
+    */
+    void completeFactoryReset();
+
+    /** Stores the aligned sample rate and shows it in an open settings dialog. */
+    void syncSampleRates();
+
+    /** The first half of a mute-all click: every output sent with the button's state. */
+    void applyMuteAllToOutputs();
+
+    /** The second half: every source and output mute, their toggles and the 16 gains follow. */
+    void applyMuteAllToSources();
+
+    /** Sets every source mute and every output mute in the model. */
+    void setEveryMute (bool mute);
+
+    //==============================================================================
+    // Snapshot steps (MainComponentSnapshots.cpp)
+
+    /** Turns the given recall button on and every other one off, without notification. */
+    void showRecalledSlot (juce::Button& recallButton);
+
+    /** Applies a valid snapshot to the model, the phase and target toggles, the strips and the
+        interface (the outputs as at a connection), then refreshes the controls.
+    */
+    void recallSnapshot (const TalvoSnapShotParameter& record);
+
+    /** The record's targets, target 0 when it selects none, and their toggles. */
+    void selectRecalledTargets (const TalvoSnapShotParameter& record);
+
+    /** Captures the current state into the record, runs the snapshot dialog on it and stores the
+        slot's name and path, however the dialog was closed.
+    */
+    void captureAndEditSnapshot (TalvoSnapShotParameter& record, juce::Button& recallButton, int slot);
+
+    /** The record from the current mixer, toggles and targets, with the default description and
+        the recall button's text as its name.
+    */
+    void captureSnapshot (TalvoSnapShotParameter& record, const juce::Button& recallButton);
+
+    /** Builds the snapshot dialog on the record (which must outlive it), centred on the screen and
+        not yet shown; m_snapshotWindow and m_snapshotDialog point to it.
+    */
+    juce::DialogWindow* createSnapshotDialog (TalvoSnapShotParameter& record, int slot);
+
+    /** Stores the slot's file path and the dialog's name, and names the recall button after it. */
+    void storeEditedSlot (TalvoSnapshotWindow& content, juce::Button& recallButton,
+                          const TalvoSnapShotParameter& record, int slot);
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainComponent)
 };

@@ -116,6 +116,16 @@ TEST (SysExFrames, MessagesHaveTheInterfaceFrameAndLength)
     EXPECT_TRUE (SysExMessages::stateRequest().isSysEx());
 }
 
+TEST (SysExFrames, AFrameLongerThanAnyThePanelSendsIsStillWhole)
+{
+    // Past the builder's stack buffer: release builds have no assertion to stop an overrun there.
+    const auto m = SysExMessages::frame (0x78, { 'T', 'Z', '3', 'A', '0', '0', '0', '0', '0', '0', '0', '1', 0xC2 });
+
+    const std::vector<int> expected { 0xF0, 0x00, 0x5E, 0x17, 0x34, 0x78, 'T', 'Z', '3', 'A',
+                                      '0', '0', '0', '0', '0', '0', '0', '1', 0x42, 0xF7 };
+    EXPECT_EQ (std::vector<int> (m.getRawData(), m.getRawData() + m.getRawDataSize()), expected);
+}
+
 TEST (SysExFrames, SourceLevelCommandsCoverExactlyTheSixteenCells)
 {
     int count = 0;
