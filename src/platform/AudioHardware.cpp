@@ -1,7 +1,5 @@
 #include "platform/AudioHardware.h"
 
-#include "platform/PlatformClock.h"
-
 #include <algorithm>
 #include <atomic>
 #include <deque>
@@ -125,8 +123,8 @@ int AudioHardware::getDeviceListSize (std::uint32_t& bytes) const
     const std::lock_guard<std::recursive_mutex> guard (lock);
     bytes = 0;
 
-    if (deviceListStatus != 0)
-        return deviceListStatus;
+    if (const auto status = faults != nullptr ? faults->deviceListStatus() : 0; status != 0)
+        return status;
 
     for (auto id : order)
         if (findListed (id) != nullptr)
@@ -140,8 +138,8 @@ int AudioHardware::getDeviceList (std::uint32_t bytes, std::vector<AudioObjectID
     const std::lock_guard<std::recursive_mutex> guard (lock);
     result.clear();
 
-    if (deviceListStatus != 0)
-        return deviceListStatus;
+    if (const auto status = faults != nullptr ? faults->deviceListStatus() : 0; status != 0)
+        return status;
 
     for (auto id : order)
         if (findListed (id) != nullptr && (result.size() + 1) * sizeof (AudioObjectID) <= bytes)
@@ -207,8 +205,8 @@ int AudioHardware::getNominalSampleRate (AudioObjectID id, const AudioPropertyAd
     if (address.mSelector != AudioProperty::nominalSampleRate)
         return AudioProperty::unknownProperty;
 
-    if (readFails (*d, AudioProperty::nominalSampleRate))
-        return AudioProperty::unsupported;
+    if (const auto status = readStatus (id, AudioProperty::nominalSampleRate); status != AudioProperty::noError)
+        return status;
 
     rate = d->description.nominalRate;
     return AudioProperty::noError;
@@ -227,10 +225,10 @@ int AudioHardware::setNominalSampleRate (AudioObjectID id, const AudioPropertyAd
 
     ++d->rateSets;
 
-    if (d->description.setRateStatus != 0)
-        return d->description.setRateStatus;
+    if (d->description.rateIsFixed)
+        return AudioProperty::unsupported;
 
-    if (takesRateSet (*d))
+    if (followsRateSet (id))
         applyRate (id, *d, rate);
 
     return AudioProperty::noError;
@@ -249,10 +247,10 @@ int AudioHardware::setPhysicalFormat (AudioObjectID id, const AudioPropertyAddre
 
     ++d->formatSets;
 
-    if (d->description.setRateStatus != 0)
-        return d->description.setRateStatus;
+    if (d->description.rateIsFixed)
+        return AudioProperty::unsupported;
 
-    if (takesRateSet (*d))
+    if (followsRateSet (id))
     {
         d->formats[address.mScope] = format;
         applyRate (id, *d, format.mSampleRate);
@@ -289,8 +287,8 @@ int AudioHardware::getFloat32Property (AudioObjectID id, const AudioPropertyAddr
     if (address.mSelector != AudioProperty::volumeScalar)
         return AudioProperty::unknownProperty;
 
-    if (readFails (*d, address.mSelector))
-        return AudioProperty::unsupported;
+    if (const auto status = readStatus (id, address.mSelector); status != AudioProperty::noError)
+        return status;
 
     value = d->description.volume;
     return AudioProperty::noError;
@@ -305,18 +303,19 @@ int AudioHardware::addPropertyListener (AudioObjectID id, const AudioPropertyAdd
     if (d == nullptr || proc == nullptr)
         return AudioProperty::badObject;
 
-    if (d->description.listenerInstallStatus != 0)
-        return d->description.listenerInstallStatus;
-
     const auto existing = std::find_if (listeners.begin(), listeners.end(), [&] (const Listener& l)
     {
         return l.device == id && l.proc == proc && l.clientData == clientData && sameAddress (l.address, address);
     });
 
-    if (existing != listeners.end())
-        return d->description.refusesRepeatedListener ? AudioProperty::unsupported : AudioProperty::noError;
+    const bool alreadyInstalled = existing != listeners.end();
 
-    listeners.push_back ({ id, address, proc, clientData });
+    if (const auto status = faults != nullptr ? faults->listenerInstallStatus (id, alreadyInstalled) : 0; status != 0)
+        return status;
+
+    if (! alreadyInstalled)
+        listeners.push_back ({ id, address, proc, clientData });
+
     return AudioProperty::noError;
 }
 
@@ -335,7 +334,7 @@ int AudioHardware::removePropertyListener (AudioObjectID id, const AudioProperty
 }
 
 //==============================================================================
-AudioObjectID AudioHardware::addDevice (const SimulatedAudioDevice& description)
+AudioObjectID AudioHardware::addDevice (const AudioDeviceDescription& description)
 {
     const std::lock_guard<std::recursive_mutex> guard (lock);
     const auto id = nextId++;
@@ -365,12 +364,6 @@ void AudioHardware::changeNominalRate (AudioObjectID id, double rate)
 void AudioHardware::notifyPropertyChanged (AudioObjectID id, const AudioPropertyAddress& address)
 {
     queueNotification (id, address);
-}
-
-void AudioHardware::setDeviceListStatus (int status)
-{
-    const std::lock_guard<std::recursive_mutex> guard (lock);
-    deviceListStatus = status;
 }
 
 double AudioHardware::nominalRateOf (AudioObjectID id) const
@@ -441,7 +434,12 @@ void AudioHardware::reset()
     devices.clear();
     order.clear();
     listeners.clear();
-    deviceListStatus = 0;
+}
+
+void AudioHardware::injectFaults (Faults* newFaults)
+{
+    const std::lock_guard<std::recursive_mutex> guard (lock);
+    faults = newFaults;
 }
 
 //==============================================================================
@@ -449,7 +447,7 @@ const AudioHardware::Device* AudioHardware::findListed (AudioObjectID id) const
 {
     const auto found = devices.find (id);
 
-    if (found == devices.end() || found->second.description.publishedAtMs > PlatformClock::nowMs())
+    if (found == devices.end() || (faults != nullptr && ! faults->isListed (id)))
         return nullptr;
 
     return &found->second;
@@ -460,10 +458,9 @@ AudioHardware::Device* AudioHardware::findListed (AudioObjectID id)
     return const_cast<Device*> (static_cast<const AudioHardware&> (*this).findListed (id));
 }
 
-bool AudioHardware::readFails (const Device& d, std::uint32_t selector) const
+int AudioHardware::readStatus (AudioObjectID id, std::uint32_t selector) const
 {
-    const auto& failing = d.description.failingReads;
-    return std::find (failing.begin(), failing.end(), selector) != failing.end();
+    return faults != nullptr ? faults->readStatus (id, selector) : AudioProperty::noError;
 }
 
 int AudioHardware::findReadable (AudioObjectID id, std::uint32_t selector, const Device*& device) const
@@ -473,21 +470,12 @@ int AudioHardware::findReadable (AudioObjectID id, std::uint32_t selector, const
     if (device == nullptr)
         return AudioProperty::badObject;
 
-    return readFails (*device, selector) ? AudioProperty::unsupported : AudioProperty::noError;
+    return readStatus (id, selector);
 }
 
-bool AudioHardware::takesRateSet (Device& d)
+bool AudioHardware::followsRateSet (AudioObjectID id) const
 {
-    if (! d.description.followsRateSets)
-        return false;
-
-    if (d.description.rateSetsToIgnore > 0)
-    {
-        --d.description.rateSetsToIgnore;
-        return false;
-    }
-
-    return true;
+    return faults == nullptr || faults->followsRateSet (id);
 }
 
 void AudioHardware::applyRate (AudioObjectID id, Device& d, double rate)

@@ -57,7 +57,7 @@ namespace AudioProperty
 
     constexpr std::uint32_t formatLinearPCM = fourCharCode ("lpcm");
 
-    /** Status codes of the simulated hardware; 0 is success. */
+    /** Status codes of the hardware's calls; 0 is success. */
     constexpr int noError = 0;
     constexpr int badObject = fourCharCode ("!obj");
     constexpr int unknownProperty = fourCharCode ("who?");
@@ -87,8 +87,8 @@ static_assert (sizeof (AudioStreamFormat) == 40, "the hardware takes a 40-byte f
 using AudioPropertyListenerProc = int (*) (AudioObjectID device, std::uint32_t numberAddresses,
                                            const AudioPropertyAddress* addresses, void* clientData);
 
-/** One audio device of the simulated host. */
-struct SimulatedAudioDevice
+/** One audio device as the system describes it when it appears. */
+struct AudioDeviceDescription
 {
     juce::String uid, name, manufacturer;
 
@@ -97,22 +97,19 @@ struct SimulatedAudioDevice
 
     double nominalRate = 48000.0;
 
-    bool followsRateSets = true;      ///< false: rate and format sets succeed but change nothing
-    int rateSetsToIgnore = 0;         ///< the next this-many sets are accepted and ignored
-    int setRateStatus = 0;            ///< non-zero: rate sets fail with this status
-
-    std::vector<std::uint32_t> failingReads; ///< selectors whose reads fail on this device
-    int listenerInstallStatus = 0;    ///< non-zero: every listener installation fails
-    bool refusesRepeatedListener = false; ///< installing the same listener twice fails
-
-    std::int64_t publishedAtMs = 0;   ///< the device is listed from this PlatformClock time on
+    /** True when no one here can set the rate: rate and format sets fail (unsupported), and the
+        rate changes only as the system reports it (an ALSA card, whose streams choose theirs).
+    */
+    bool rateIsFixed = false;
 
     std::uint32_t mute = 0, playThru = 0, dataSource = 0;
     float volume = 1.0f;
 };
 
-/** The audio hardware of the simulated host: a system device list, per-device properties, and
-    property listeners that are called on a notification thread of the hardware's own.
+/** The system's audio devices as the device link sees them: a device list, per-device
+    properties, and property listeners that are called on a notification thread of the
+    hardware's own. What it holds is reported by the system's side: on Linux UdevPresence adds
+    the interface's ALSA card and follows its rate; tests add devices themselves.
 
     Every function may be called from any thread.
 */
@@ -123,7 +120,7 @@ public:
     ~AudioHardware();
 
     //==============================================================================
-    // Platform side; each returns a status, 0 on success.
+    // What the device link asks; each returns a status, 0 on success.
 
     /** Size in bytes of the system's device list (4 per device). */
     int getDeviceListSize (std::uint32_t& bytes) const;
@@ -153,26 +150,30 @@ public:
     int getFloat32Property (AudioObjectID, const AudioPropertyAddress&, float& value) const;
 
     /** Installs a listener for the addresses that match (wildcards match everything). Installing
-        the same listener again keeps one installation, or fails on a device that refuses it.
+        the same listener again keeps one installation.
     */
     int addPropertyListener (AudioObjectID, const AudioPropertyAddress&, AudioPropertyListenerProc, void* clientData);
     int removePropertyListener (AudioObjectID, const AudioPropertyAddress&, AudioPropertyListenerProc, void* clientData);
 
     //==============================================================================
-    // Script side
+    // The system's side: a backend (or a test in its place) reports what it finds.
 
     /** Adds a device to the end of the system list. */
-    AudioObjectID addDevice (const SimulatedAudioDevice&);
+    AudioObjectID addDevice (const AudioDeviceDescription&);
     void removeDevice (AudioObjectID);
 
-    /** Changes a device's rate as another program would; its listeners are told. */
+    /** Changes a device's rate as another program did; its listeners are told. */
     void changeNominalRate (AudioObjectID, double rate);
 
-    /** Tells a device's listeners that a property changed. */
+    /** Tells a device's listeners that a property changed. No Linux backend follows the mute,
+        volume or data source, so only tests call this.
+    */
     void notifyPropertyChanged (AudioObjectID, const AudioPropertyAddress&);
 
-    void setDeviceListStatus (int status);
+    //==============================================================================
+    // What tests look at; the device link never asks.
 
+    /** A device's rate, listed or not. */
     double nominalRateOf (AudioObjectID) const;
     std::optional<AudioStreamFormat> physicalFormatOf (AudioObjectID, std::uint32_t scope) const;
     int numRateSets (AudioObjectID) const;
@@ -185,13 +186,46 @@ public:
     /** True when called from within a listener on the notification thread. */
     bool isNotificationThread() const;
 
-    /** Forgets every device and listener; a listener still running is asked to give up its wait. */
+    //==============================================================================
+    /** Forgets every device and listener; a listener still running is asked to give up its
+        wait. The product's hardware lives as long as the process; tests reset it between cases.
+    */
     void reset();
+
+    //==============================================================================
+    /** Test seam: how the hardware misbehaves in a test. The product injects none. Consulted
+        under the hardware's lock, from any thread.
+    */
+    class Faults
+    {
+    public:
+        virtual ~Faults() = default;
+
+        /** Status of reading the system's device list; 0 = it can be read. */
+        virtual int deviceListStatus() = 0;
+
+        /** False while a device, already added, is not yet listed. */
+        virtual bool isListed (AudioObjectID) = 0;
+
+        /** Status of reading a property of a device; 0 = it can be read. */
+        virtual int readStatus (AudioObjectID, std::uint32_t selector) = 0;
+
+        /** False when a device accepts this rate or format set but does not follow it. */
+        virtual bool followsRateSet (AudioObjectID) = 0;
+
+        /** Status of installing a listener on a device; alreadyInstalled says that the same
+            listener is there. 0 = installed (once).
+        */
+        virtual int listenerInstallStatus (AudioObjectID, bool alreadyInstalled) = 0;
+    };
+
+    /** Installs a test's faults (null: none), which must outlive their installation. */
+    void injectFaults (Faults*);
 
 private:
     struct Device
     {
-        SimulatedAudioDevice description;
+        AudioDeviceDescription description;
         std::map<std::uint32_t, AudioStreamFormat> formats;
         int rateSets = 0, formatSets = 0;
     };
@@ -208,16 +242,16 @@ private:
 
     const Device* findListed (AudioObjectID) const;
     Device* findListed (AudioObjectID);
-    bool readFails (const Device&, std::uint32_t selector) const;
+    int readStatus (AudioObjectID, std::uint32_t selector) const;
     int findReadable (AudioObjectID, std::uint32_t selector, const Device*& device) const;
-    bool takesRateSet (Device&);
+    bool followsRateSet (AudioObjectID) const;
     void applyRate (AudioObjectID, Device&, double rate);
     void queueNotification (AudioObjectID, const AudioPropertyAddress&);
     void dispatch (AudioObjectID, const AudioPropertyAddress&);
 
     mutable std::recursive_mutex lock;
     AudioObjectID nextId = 40;
-    int deviceListStatus = 0;
+    Faults* faults = nullptr;
     std::map<AudioObjectID, Device> devices;
     std::vector<AudioObjectID> order;
     std::vector<Listener> listeners;

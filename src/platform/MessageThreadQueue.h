@@ -21,9 +21,10 @@ public:
     /** Runs every queued item, including items queued by the ones that run. Message thread. */
     void deliverPending();
 
-    /** Drops every queued item. */
+    /** Drops every queued item; for tests, between cases. */
     void clear();
 
+    /** Items queued and not yet run; for tests. */
     int numPending() const;
 
 private:

@@ -8,8 +8,9 @@
 /** The platform services the device link runs on: the USB bus, system power messages and the
     audio hardware, with the message-thread run loop that USB and power notifications arrive on.
 
-    One instance serves the whole process and is never destroyed. In the product it stays empty:
-    no device ever appears. Tests populate it and reset it between cases.
+    One instance serves the whole process and is never destroyed. The program feeds it from the
+    system's own services (SystemServices, started before the panel); tests feed it themselves
+    and reset it between cases.
 */
 class PlatformHost final
 {
@@ -17,7 +18,9 @@ public:
     /** The process-wide host. */
     static PlatformHost& get();
 
-    /** Forgets every device, registration and queued notification. Message thread. */
+    /** Forgets every device, registration and queued notification; for tests, between cases.
+        Message thread.
+    */
     void reset();
 
     MessageThreadQueue runLoop;

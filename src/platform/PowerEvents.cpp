@@ -9,7 +9,7 @@ std::uint32_t PowerEvents::registerForSystemPower (void* refcon, PowerCallback c
     const std::lock_guard<std::mutex> guard (lock);
     notifier = 0;
 
-    if (registrationFails || callback == nullptr)
+    if (callback == nullptr || (faults != nullptr && faults->refusesRegistration()))
         return 0;
 
     Registration r;
@@ -67,10 +67,10 @@ void PowerEvents::send (std::uint32_t messageType, void* argument)
         runLoop.post ([this, notifier = r.notifier, messageType, argument] { deliver (notifier, messageType, argument); });
 }
 
-void PowerEvents::setRegistrationFails (bool shouldFail)
+void PowerEvents::injectFaults (Faults* newFaults)
 {
     const std::lock_guard<std::mutex> guard (lock);
-    registrationFails = shouldFail;
+    faults = newFaults;
 }
 
 std::vector<std::pair<std::uint32_t, void*>> PowerEvents::acknowledgements() const
@@ -90,7 +90,6 @@ void PowerEvents::reset()
     const std::lock_guard<std::mutex> guard (lock);
     registrations.clear();
     acks.clear();
-    registrationFails = false;
 }
 
 void PowerEvents::deliver (std::uint32_t notifier, std::uint32_t messageType, void* argument)

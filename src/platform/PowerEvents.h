@@ -11,8 +11,10 @@
 /** Called on the message thread with one system power message. */
 using PowerCallback = void (*) (void* refcon, std::uint32_t service, std::uint32_t messageType, void* argument);
 
-/** System power notifications of the simulated host: sleep and wake messages, and the
-    acknowledgements that let the system go on.
+/** The system's power notifications as the device link sees them: sleep and wake messages,
+    and the acknowledgements that let the system go on. The messages are sent by the system's
+    side: on Linux LogindPower turns logind's sleep and wake into them, and releases its sleep
+    lock on the acknowledgement; tests send them themselves.
 */
 class PowerEvents final
 {
@@ -30,7 +32,7 @@ public:
     };
 
     //==============================================================================
-    // Platform side
+    // What the device link asks
 
     /** Registers for power messages; returns the connection through which they are acknowledged,
         0 when the registration fails (then nothing is delivered). Message thread.
@@ -44,24 +46,44 @@ public:
     int allowPowerChange (std::uint32_t connection, void* argument);
 
     //==============================================================================
-    // Script side
+    // The system's side: a backend (or a test in its place) sends the messages and hears the
+    // acknowledgements.
 
     /** Sends a power message to every registration, through the message thread. Any thread. */
     void send (std::uint32_t messageType, void* argument);
-
-    void setRegistrationFails (bool shouldFail);
 
     /** Called (on the acknowledging thread) with the argument of every acknowledgement made
         through a known connection: how the system learns that it may go on.
     */
     void setAcknowledgementHandler (std::function<void (void* argument)>);
 
+    /** Registrations in force: with none, no one will acknowledge a sleep. */
+    int numRegistrations() const;
+
+    //==============================================================================
+    // What tests look at; the device link never asks.
+
     /** Every acknowledgement so far: the connection and the argument. */
     std::vector<std::pair<std::uint32_t, void*>> acknowledgements() const;
 
-    int numRegistrations() const;
-
+    //==============================================================================
+    /** Forgets every registration and acknowledgement. The product's power events live as
+        long as the process; tests reset them between cases.
+    */
     void reset();
+
+    /** Test seam: how the power notifications misbehave in a test. The product injects none. */
+    class Faults
+    {
+    public:
+        virtual ~Faults() = default;
+
+        /** True when registering for power messages fails. */
+        virtual bool refusesRegistration() = 0;
+    };
+
+    /** Installs a test's faults (null: none), which must outlive their installation. Any thread. */
+    void injectFaults (Faults*);
 
 private:
     struct Registration
@@ -76,7 +98,7 @@ private:
     MessageThreadQueue& runLoop;
     mutable std::mutex lock;
     std::uint32_t nextId = 0x3000;
-    bool registrationFails = false;
+    Faults* faults = nullptr;
     std::vector<Registration> registrations;
     std::vector<std::pair<std::uint32_t, void*>> acks;
     std::function<void (void*)> acknowledgementHandler;

@@ -1,8 +1,8 @@
 #include "platform/RawUsbDevice.h"
 
-RawUsbDeviceState::RawUsbDeviceState (std::uint16_t v, std::uint16_t p, std::uint16_t r, RawUsbScript s,
+RawUsbDeviceState::RawUsbDeviceState (std::uint16_t v, std::uint16_t p, std::uint16_t r,
                                       std::shared_ptr<RawUsbHardware> h)
-    : vendor (v), product (p), release (r), script (std::move (s)), hardware (std::move (h))
+    : vendor (v), product (p), release (r), hardware (std::move (h))
 {
 }
 
@@ -55,9 +55,9 @@ RawUsbDeviceInterface::~RawUsbDeviceInterface()
     const std::lock_guard<std::mutex> guard (state->lock);
     --state->liveInterfaces;
 
-    // A real device's handle is given back with the last interface that opened it, also when the
+    // The system's handle is given back with the last interface that opened it, also when the
     // device has gone and no one closed it.
-    if (openedHere && state->hardware != nullptr)
+    if (openedHere)
     {
         state->hardware->close();
         state->open = false;
@@ -68,15 +68,11 @@ int RawUsbDeviceInterface::open()
 {
     const std::lock_guard<std::mutex> guard (state->lock);
 
-    if (state->hardware != nullptr && ! state->open)
-        if (const auto status = state->hardware->open(); status != 0)
-            return status;
-
-    if (state->hardware == nullptr && state->script.openStatus != 0)
-        return state->script.openStatus;
-
     if (state->open)
         return exclusiveAccessStatus;
+
+    if (const auto status = state->hardware->open(); status != 0)
+        return status;
 
     state->open = true;
     ++state->opens;
@@ -91,8 +87,7 @@ int RawUsbDeviceInterface::close()
     if (! openedHere)
         return exclusiveAccessStatus;
 
-    if (state->hardware != nullptr)
-        state->hardware->close();
+    state->hardware->close();
 
     openedHere = false;
     state->open = false;
@@ -106,53 +101,38 @@ std::uint16_t RawUsbDeviceInterface::getDeviceReleaseNumber() const { return sta
 
 int RawUsbDeviceInterface::getNumberOfConfigurations (std::uint8_t& number) const
 {
-    if (state->hardware != nullptr)
-        return state->hardware->getNumberOfConfigurations (number);
-
-    number = static_cast<std::uint8_t> (state->script.configurations.size());
-    return 0;
+    return state->hardware->getNumberOfConfigurations (number);
 }
 
 int RawUsbDeviceInterface::getConfigurationValue (std::uint8_t index, std::uint8_t& value) const
 {
-    if (state->hardware != nullptr)
-        return state->hardware->getConfigurationValue (index, value);
-
-    if (state->script.configurationDescriptorStatus != 0)
-        return state->script.configurationDescriptorStatus;
-
-    if (index >= state->script.configurations.size())
-        return -1;
-
-    value = state->script.configurations[index];
-    return 0;
+    return state->hardware->getConfigurationValue (index, value);
 }
 
 int RawUsbDeviceInterface::setConfiguration (std::uint8_t value)
 {
     const std::lock_guard<std::mutex> guard (state->lock);
 
-    if (state->hardware == nullptr && state->script.setConfigurationStatus != 0)
-        return state->script.setConfigurationStatus;
-
     if (! state->open)
         return exclusiveAccessStatus;
 
-    if (state->hardware != nullptr)
-        if (const auto status = state->hardware->setConfiguration (value); status != 0)
-            return status;
+    if (const auto status = state->hardware->setConfiguration (value); status != 0)
+        return status;
 
     state->configuration = value;
     return 0;
 }
 
 //==============================================================================
-RawUsbPlugIn::RawUsbPlugIn (std::shared_ptr<RawUsbDeviceState> s) : state (std::move (s)) {}
+RawUsbPlugIn::RawUsbPlugIn (std::shared_ptr<RawUsbDeviceState> s, int status)
+    : state (std::move (s)), interfaceStatus (status)
+{
+}
 
 int RawUsbPlugIn::queryDeviceInterface (std::shared_ptr<RawUsbDeviceInterface>& out) const
 {
-    if (state->hardware == nullptr && state->script.queryInterfaceResult != 0)
-        return state->script.queryInterfaceResult;
+    if (interfaceStatus != 0)
+        return interfaceStatus;
 
     out = std::make_shared<RawUsbDeviceInterface> (state);
     return 0;

@@ -3,23 +3,10 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
-#include <vector>
 
-/** How a simulated USB device behaves when the panel opens it directly. Each step can be made to
-    fail with a status; 0 means success.
-*/
-struct RawUsbScript
-{
-    int plugInStatus = 0;                        ///< creating the plug-in for the service
-    int queryInterfaceResult = 0;                ///< asking the plug-in for the device interface
-    int openStatus = 0;                          ///< opening the device
-    std::vector<std::uint8_t> configurations { 1 }; ///< each configuration's value; empty = none
-    int configurationDescriptorStatus = 0;       ///< reading a configuration descriptor
-    int setConfigurationStatus = 0;              ///< selecting a configuration
-};
-
-/** A USB device on the system's own bus, behind the raw interface in place of a script. Each
-    call returns 0 on success or the system's status. Called on the message thread.
+/** A USB device as it is reached directly: what the raw interface asks of it (on Linux,
+    LibusbRawDevice). Each call returns 0 on success or the system's status. Called on the
+    message thread.
 */
 class RawUsbHardware
 {
@@ -33,16 +20,15 @@ public:
     virtual int setConfiguration (std::uint8_t value) = 0;
 };
 
-/** What has been done to one simulated USB device through all its interfaces. Any thread. */
+/** What has been done to one USB device through all its interfaces. Any thread. */
 class RawUsbDeviceState final
 {
 public:
-    /** A scripted device, or one on the system's bus when hardware is given (then the script's
-        statuses are not used, only what the hardware answers).
-    */
-    RawUsbDeviceState (std::uint16_t vendor, std::uint16_t product, std::uint16_t release, RawUsbScript,
-                       std::shared_ptr<RawUsbHardware> hardware = nullptr);
+    /** A device with these ids, reached through hardware (never null). */
+    RawUsbDeviceState (std::uint16_t vendor, std::uint16_t product, std::uint16_t release,
+                       std::shared_ptr<RawUsbHardware> hardware);
 
+    /** How often it was opened and closed through an interface. */
     int numOpens() const;
     int numCloses() const;
     bool isOpen() const;
@@ -58,7 +44,6 @@ private:
     friend class RawUsbPlugIn;
 
     const std::uint16_t vendor, product, release;
-    const RawUsbScript script;
     const std::shared_ptr<RawUsbHardware> hardware;
 
     mutable std::mutex lock;
@@ -104,11 +89,15 @@ private:
 class RawUsbPlugIn final
 {
 public:
-    explicit RawUsbPlugIn (std::shared_ptr<RawUsbDeviceState>);
+    /** interfaceStatus: the status with which asking for the device interface fails; 0 in the
+        product, where it never does (a test's fault otherwise).
+    */
+    RawUsbPlugIn (std::shared_ptr<RawUsbDeviceState>, int interfaceStatus);
 
     /** Creates a device interface; its result is 0 on success, when out is set. */
     int queryDeviceInterface (std::shared_ptr<RawUsbDeviceInterface>& out) const;
 
 private:
     std::shared_ptr<RawUsbDeviceState> state;
+    const int interfaceStatus;
 };

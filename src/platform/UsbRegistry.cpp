@@ -6,6 +6,9 @@ namespace
 {
     constexpr int noSuchObjectStatus = -2;
     constexpr std::uint32_t masterPortValue = 0x0b03;
+
+    /** Creating the plug-in of a device that the system gives no direct access to. */
+    constexpr int noDirectAccessStatus = -1;
 }
 
 UsbRegistry::UsbRegistry (MessageThreadQueue& queue) : runLoop (queue) {}
@@ -13,8 +16,9 @@ UsbRegistry::UsbRegistry (MessageThreadQueue& queue) : runLoop (queue) {}
 int UsbRegistry::getMasterPort (std::uint32_t& port)
 {
     const std::lock_guard<std::recursive_mutex> guard (lock);
-    port = masterPortStatus == 0 ? masterPortValue : 0;
-    return masterPortStatus;
+    const auto status = faults != nullptr ? faults->masterPortStatus() : 0;
+    port = status == 0 ? masterPortValue : 0;
+    return status;
 }
 
 void UsbRegistry::releaseMasterPort (std::uint32_t) {}
@@ -23,7 +27,7 @@ std::optional<UsbMatching> UsbRegistry::makeMatching (const juce::String& classN
 {
     const std::lock_guard<std::recursive_mutex> guard (lock);
 
-    if (matchingFails)
+    if (faults != nullptr && faults->refusesMatching())
         return std::nullopt;
 
     UsbMatching matching;
@@ -103,8 +107,8 @@ int UsbRegistry::releaseObject (UsbObject object)
 {
     const std::lock_guard<std::recursive_mutex> guard (lock);
 
-    if (auto entry = entries.find (object); entry != entries.end())
-        return entry->second.description.releaseStatus;
+    if (entries.count (object) > 0)
+        return faults != nullptr ? faults->releaseStatus (object) : 0;
 
     if (notifications.erase (object) > 0)
         return 0;
@@ -117,7 +121,7 @@ bool UsbRegistry::readProperties (UsbObject entry, juce::NamedValueSet& out) con
     const std::lock_guard<std::recursive_mutex> guard (lock);
     const auto found = entries.find (entry);
 
-    if (found == entries.end() || ! found->second.description.propertiesReadable)
+    if (found == entries.end() || (faults != nullptr && ! faults->propertiesReadable (entry)))
         return false;
 
     out = found->second.description.properties;
@@ -132,10 +136,10 @@ int UsbRegistry::createPlugIn (UsbObject entry, std::shared_ptr<RawUsbPlugIn>& o
     if (found == entries.end() || ! found->second.present)
         return noSuchObjectStatus;
 
-    if (const auto status = found->second.description.raw.plugInStatus; status != 0 && found->second.description.rawHardware == nullptr)
-        return status;
+    if (found->second.rawState == nullptr)
+        return noDirectAccessStatus;
 
-    out = std::make_shared<RawUsbPlugIn> (found->second.raw);
+    out = std::make_shared<RawUsbPlugIn> (found->second.rawState, faults != nullptr ? faults->deviceInterfaceStatus (entry) : 0);
     return 0;
 }
 
@@ -145,12 +149,18 @@ UsbObject UsbRegistry::plugIn (const UsbDeviceDescription& device)
     const std::lock_guard<std::recursive_mutex> guard (lock);
     const auto id = nextObject++;
 
-    const auto& p = device.properties;
-    auto raw = std::make_shared<RawUsbDeviceState> (static_cast<std::uint16_t> (static_cast<int> (p["idVendor"])),
-                                                    static_cast<std::uint16_t> (static_cast<int> (p["idProduct"])),
-                                                    static_cast<std::uint16_t> (static_cast<int> (p["bcdDevice"])),
-                                                    device.raw, device.rawHardware);
-    entries[id] = Entry { device, std::move (raw), true };
+    std::shared_ptr<RawUsbDeviceState> rawState;
+
+    if (device.rawHardware != nullptr)
+    {
+        const auto& p = device.properties;
+        rawState = std::make_shared<RawUsbDeviceState> (static_cast<std::uint16_t> (static_cast<int> (p["idVendor"])),
+                                                        static_cast<std::uint16_t> (static_cast<int> (p["idProduct"])),
+                                                        static_cast<std::uint16_t> (static_cast<int> (p["bcdDevice"])),
+                                                        device.rawHardware);
+    }
+
+    entries[id] = Entry { device, std::move (rawState), true };
     queueForNotifications (id, true);
     return id;
 }
@@ -171,19 +181,7 @@ std::shared_ptr<RawUsbDeviceState> UsbRegistry::rawStateOf (UsbObject entry) con
 {
     const std::lock_guard<std::recursive_mutex> guard (lock);
     const auto found = entries.find (entry);
-    return found != entries.end() ? found->second.raw : nullptr;
-}
-
-void UsbRegistry::setMasterPortStatus (int status)
-{
-    const std::lock_guard<std::recursive_mutex> guard (lock);
-    masterPortStatus = status;
-}
-
-void UsbRegistry::setMatchingFails (bool shouldFail)
-{
-    const std::lock_guard<std::recursive_mutex> guard (lock);
-    matchingFails = shouldFail;
+    return found != entries.end() ? found->second.rawState : nullptr;
 }
 
 int UsbRegistry::numNotifications() const
@@ -198,14 +196,18 @@ void UsbRegistry::reset()
     entries.clear();
     notifications.clear();
     ports.clear();
-    masterPortStatus = 0;
-    matchingFails = false;
+}
+
+void UsbRegistry::injectFaults (Faults* newFaults)
+{
+    const std::lock_guard<std::recursive_mutex> guard (lock);
+    faults = newFaults;
 }
 
 //==============================================================================
 bool UsbRegistry::matches (const UsbMatching& matching, const juce::NamedValueSet& properties)
 {
-    // Every simulated entry is a USB device.
+    // Every entry is a USB device: nothing else is plugged in here.
     if (matching.className != "IOUSBDevice")
         return false;
 
@@ -231,7 +233,7 @@ void UsbRegistry::queueForNotifications (UsbObject entry, bool arriving)
 
         if (n.armed)
         {
-            // Like the real bus: one delivery per arming, however many entries arrive meanwhile.
+            // As IOKit does: one delivery per arming, however many entries arrive meanwhile.
             n.armed = false;
             runLoop.post ([this, id = iterator] { deliver (id); });
         }

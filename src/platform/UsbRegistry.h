@@ -28,7 +28,7 @@ struct UsbMatching
     std::optional<int> vendorId, productId;
 };
 
-/** A USB device as the simulated bus presents it. */
+/** A USB device as the system's bus presents it when it arrives. */
 struct UsbDeviceDescription
 {
     /** Registry properties: "idVendor", "idProduct", "USB Vendor Name", "USB Product Name",
@@ -36,17 +36,19 @@ struct UsbDeviceDescription
     */
     juce::NamedValueSet properties;
 
-    bool propertiesReadable = true;   ///< false: reading the properties fails
-    int releaseStatus = 0;            ///< status of releasing this entry, 0 = success
-    RawUsbScript raw;                 ///< how the device behaves when opened directly
-    std::shared_ptr<RawUsbHardware> rawHardware; ///< a device on the system's bus: used instead of raw
+    /** The device as it is reached directly; null when the system gives no such access (then
+        creating its plug-in fails).
+    */
+    std::shared_ptr<RawUsbHardware> rawHardware;
 };
 
-/** The USB device registry of the simulated host: devices that come and go, and the matching and
-    termination notifications that report them.
+/** The system's USB devices as the device link sees them: devices that come and go, and the
+    matching and termination notifications that report them. What it holds is reported by the
+    system's side: on Linux UdevPresence plugs in the interface's USB device as udev finds it;
+    tests plug in devices themselves.
 
-    Notifications are delivered through the message-thread queue. Script functions may be called
-    from any thread; the platform functions are called on the message thread.
+    Notifications are delivered through the message-thread queue. The system's side may call
+    from any thread; the device link calls on the message thread.
 */
 class UsbRegistry final
 {
@@ -59,7 +61,7 @@ public:
     static constexpr const char* terminateNotification = "IOServiceTerminate";
 
     //==============================================================================
-    // Platform side
+    // What the device link asks
 
     /** The master port; a non-zero status (and port 0) when it cannot be had. */
     int getMasterPort (std::uint32_t& port);
@@ -82,7 +84,7 @@ public:
     /** The next entry of an iterator, or 0 when it is empty (which arms its notification). */
     UsbObject iteratorNext (UsbObject iterator);
 
-    /** Releases an entry (returning its scripted status) or an iterator (ending its notification). */
+    /** Releases an entry or an iterator (ending its notification); 0 on success. */
     int releaseObject (UsbObject object);
 
     /** Copies an entry's properties; false when they cannot be read. */
@@ -92,7 +94,7 @@ public:
     int createPlugIn (UsbObject entry, std::shared_ptr<RawUsbPlugIn>& out) const;
 
     //==============================================================================
-    // Script side
+    // The system's side: a backend (or a test in its place) reports what it finds.
 
     /** Plugs a device in and reports it to the matching notifications. */
     UsbObject plugIn (const UsbDeviceDescription& device);
@@ -100,23 +102,55 @@ public:
     /** Unplugs a device and reports it to the termination notifications. Its entry stays readable. */
     void unplug (UsbObject entry);
 
-    /** What has been done to a device through its direct interfaces. */
-    std::shared_ptr<RawUsbDeviceState> rawStateOf (UsbObject entry) const;
+    //==============================================================================
+    // What tests look at; the device link never asks.
 
-    void setMasterPortStatus (int status);
-    void setMatchingFails (bool shouldFail);
+    /** What has been done to a device through its direct interfaces; null for a device that
+        the system gives no direct access to.
+    */
+    std::shared_ptr<RawUsbDeviceState> rawStateOf (UsbObject entry) const;
 
     /** Registered notifications still in force. */
     int numNotifications() const;
 
-    /** Forgets every device and notification. */
+    //==============================================================================
+    /** Forgets every device and notification. The product's registry lives as long as the
+        process; tests reset it between cases.
+    */
     void reset();
+
+    /** Test seam: how the registry misbehaves in a test. The product injects none. Consulted
+        under the registry's lock, on the message thread.
+    */
+    class Faults
+    {
+    public:
+        virtual ~Faults() = default;
+
+        /** Status of getting the master port; 0 = it is given. */
+        virtual int masterPortStatus() = 0;
+
+        /** True when no matching description can be made. */
+        virtual bool refusesMatching() = 0;
+
+        /** False when an entry's properties cannot be read. */
+        virtual bool propertiesReadable (UsbObject entry) = 0;
+
+        /** Status of releasing an entry; 0 = released. */
+        virtual int releaseStatus (UsbObject entry) = 0;
+
+        /** Status of asking an entry's plug-in for its device interface; 0 = it is given. */
+        virtual int deviceInterfaceStatus (UsbObject entry) = 0;
+    };
+
+    /** Installs a test's faults (null: none), which must outlive their installation. Any thread. */
+    void injectFaults (Faults*);
 
 private:
     struct Entry
     {
         UsbDeviceDescription description;
-        std::shared_ptr<RawUsbDeviceState> raw;
+        std::shared_ptr<RawUsbDeviceState> rawState;
         bool present = true;
     };
 
@@ -138,8 +172,7 @@ private:
     MessageThreadQueue& runLoop;
     mutable std::recursive_mutex lock;
     UsbObject nextObject = 1;
-    int masterPortStatus = 0;
-    bool matchingFails = false;
+    Faults* faults = nullptr;
     std::map<UsbObject, Entry> entries;
     std::map<UsbObject, Notification> notifications;
     std::vector<UsbObject> ports;

@@ -92,7 +92,7 @@ TEST_F (DeviceEvents, ArrivalBringsTheInputToTheOutputsRate)
     {
         SCOPED_TRACE (c.inputIgnoresSets);
         panel = nullptr;
-        ScopedSimulatedHost::resetEverything();
+        sim.resetEverything();
 
         auto input = ScopedSimulatedHost::talvoInput();
         input.nominalRate = 44100.0;
@@ -134,7 +134,7 @@ TEST_F (DeviceEvents, RemovalDisconnectsAndSavesOnlyARestoredState)
     EXPECT_FALSE (storesMixerKeys());
 
     // Plugged again and restored: the removal writes the mixer keys and leaves the flag clear.
-    const auto usb = sim.host.usb.plugIn (ScopedSimulatedHost::talvoUsbDevice());
+    const auto usb = sim.plugInUsb (ScopedSimulatedHost::talvoUsbDevice());
     sim.deliverRunLoop();
     EXPECT_TRUE (panel->isTimerRunning (midiPortScanTimer));
     panel->m_stateRestored = true;

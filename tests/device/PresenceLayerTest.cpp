@@ -114,7 +114,7 @@ TEST_F (PresenceLayer, PlugAndUnplugAreReportedOnTheMessageThreadAndUnbind)
     EXPECT_EQ (gOutAudioObjectID, 0u);
 
     // Replugging binds again; the listener installed before stays single.
-    sim.host.usb.plugIn (ScopedSimulatedHost::talvoUsbDevice());
+    sim.plugInUsb (ScopedSimulatedHost::talvoUsbDevice());
     sim.deliverRunLoop();
     EXPECT_EQ (log.kinds(), (Events { deviceArrived, deviceRemoved, deviceArrived }));
     EXPECT_EQ (sim.host.audio.numListeners (talvo.input), 1);
@@ -123,8 +123,8 @@ TEST_F (PresenceLayer, PlugAndUnplugAreReportedOnTheMessageThreadAndUnbind)
 TEST_F (PresenceLayer, UsbIdentityMustMatchExactly)
 {
     init();
-    sim.host.audio.addDevice (ScopedSimulatedHost::talvoInput());
-    sim.host.audio.addDevice (ScopedSimulatedHost::talvoOutput());
+    sim.addAudioDevice (ScopedSimulatedHost::talvoInput());
+    sim.addAudioDevice (ScopedSimulatedHost::talvoOutput());
 
     auto lowerCaseVendor = ScopedSimulatedHost::talvoUsbDevice();
     lowerCaseVendor.properties.set ("USB Vendor Name", "OVK VANTORAKLANG GmbH");
@@ -145,7 +145,7 @@ TEST_F (PresenceLayer, UsbIdentityMustMatchExactly)
     unreadable.propertiesReadable = false;
 
     for (const auto& d : { lowerCaseVendor, otherProduct, otherVendor, longerName, noIds, unreadable })
-        sim.host.usb.plugIn (d);
+        sim.plugInUsb (d);
 
     sim.deliverRunLoop();
     EXPECT_TRUE (log.kinds().empty());
@@ -154,7 +154,7 @@ TEST_F (PresenceLayer, UsbIdentityMustMatchExactly)
     // An absent vendor name reads as empty text, which is not ours either.
     auto noVendorName = ScopedSimulatedHost::talvoUsbDevice();
     noVendorName.properties.remove ("USB Vendor Name");
-    const auto entry = sim.host.usb.plugIn (noVendorName);
+    const auto entry = sim.plugInUsb (noVendorName);
     sim.deliverRunLoop();
     sim.host.usb.unplug (entry);
     sim.deliverRunLoop();
@@ -183,7 +183,7 @@ TEST_F (PresenceLayer, AudioDevicesAreFoundByNameAndManufacturer)
     for (const auto& c : cases)
     {
         SCOPED_TRACE (c.name + juce::String (" / ") + c.manufacturer);
-        ScopedSimulatedHost::resetEverything();
+        sim.resetEverything();
         log.clear();
 
         auto input = ScopedSimulatedHost::talvoInput();
@@ -209,11 +209,11 @@ TEST_F (PresenceLayer, DevicesAreBoundOnlyForDirectionsWithStreams)
     auto broken = ScopedSimulatedHost::talvoOutput();
     broken.failingReads = { AudioProperty::deviceUID };
 
-    const auto input = sim.host.audio.addDevice (ScopedSimulatedHost::talvoInput());
-    sim.host.audio.addDevice (stranger);
-    const auto brokenId = sim.host.audio.addDevice (broken);
-    const auto output = sim.host.audio.addDevice (ScopedSimulatedHost::talvoOutput());
-    sim.host.usb.plugIn (ScopedSimulatedHost::talvoUsbDevice());
+    const auto input = sim.addAudioDevice (ScopedSimulatedHost::talvoInput());
+    sim.addAudioDevice (stranger);
+    const auto brokenId = sim.addAudioDevice (broken);
+    const auto output = sim.addAudioDevice (ScopedSimulatedHost::talvoOutput());
+    sim.plugInUsb (ScopedSimulatedHost::talvoUsbDevice());
 
     init();
     EXPECT_EQ (gInAudioObjectID, input);
@@ -223,10 +223,10 @@ TEST_F (PresenceLayer, DevicesAreBoundOnlyForDirectionsWithStreams)
 
 TEST_F (PresenceLayer, WhenSeveralDevicesFitTheLastInListOrderIsBoundAndEachListens)
 {
-    const auto first = sim.host.audio.addDevice (ScopedSimulatedHost::talvoInput());
-    const auto output = sim.host.audio.addDevice (ScopedSimulatedHost::talvoOutput());
-    const auto last = sim.host.audio.addDevice (ScopedSimulatedHost::talvoInput());
-    sim.host.usb.plugIn (ScopedSimulatedHost::talvoUsbDevice());
+    const auto first = sim.addAudioDevice (ScopedSimulatedHost::talvoInput());
+    const auto output = sim.addAudioDevice (ScopedSimulatedHost::talvoOutput());
+    const auto last = sim.addAudioDevice (ScopedSimulatedHost::talvoInput());
+    sim.plugInUsb (ScopedSimulatedHost::talvoUsbDevice());
 
     init();
     EXPECT_EQ (gInAudioObjectID, last);
@@ -240,14 +240,14 @@ TEST_F (PresenceLayer, OneDeviceServesBothDirectionsWhetherOrNotASecondListenerI
     for (const bool refuses : { false, true })
     {
         SCOPED_TRACE (refuses ? "second installation refused" : "second installation accepted");
-        ScopedSimulatedHost::resetEverything();
+        sim.resetEverything();
         log.clear();
 
         auto both = ScopedSimulatedHost::talvoInput();
         both.outputBuffers = 2;
         both.refusesRepeatedListener = refuses;
-        const auto id = sim.host.audio.addDevice (both);
-        sim.host.usb.plugIn (ScopedSimulatedHost::talvoUsbDevice());
+        const auto id = sim.addAudioDevice (both);
+        sim.plugInUsb (ScopedSimulatedHost::talvoUsbDevice());
 
         init();
         EXPECT_EQ (gInAudioObjectID, id);
@@ -257,13 +257,13 @@ TEST_F (PresenceLayer, OneDeviceServesBothDirectionsWhetherOrNotASecondListenerI
     }
 
     // A device whose listener cannot be installed at all is not bound.
-    ScopedSimulatedHost::resetEverything();
+    sim.resetEverything();
     log.clear();
     auto deaf = ScopedSimulatedHost::talvoInput();
     deaf.outputBuffers = 1;
     deaf.listenerInstallStatus = -50;
-    sim.host.audio.addDevice (deaf);
-    sim.host.usb.plugIn (ScopedSimulatedHost::talvoUsbDevice());
+    sim.addAudioDevice (deaf);
+    sim.plugInUsb (ScopedSimulatedHost::talvoUsbDevice());
     init();
     EXPECT_EQ (gInAudioObjectID, 0u);
     EXPECT_TRUE (log.kinds().empty());
@@ -289,16 +289,16 @@ TEST_F (PresenceLayer, AnOutputThatNeverAppearsEndsTheHandlerAfterFiveSecondsWit
 {
     init();
 
-    sim.host.audio.addDevice (ScopedSimulatedHost::talvoInput());
-    sim.host.usb.plugIn (ScopedSimulatedHost::talvoUsbDevice());
+    sim.addAudioDevice (ScopedSimulatedHost::talvoInput());
+    sim.plugInUsb (ScopedSimulatedHost::talvoUsbDevice());
     sim.deliverRunLoop();
 
     EXPECT_TRUE (log.kinds().empty());
     EXPECT_EQ (PlatformClock::nowMs(), 5000);
 
     // A failing device list binds nothing either, and is retried the same way.
-    sim.host.audio.setDeviceListStatus (-1);
-    sim.host.usb.plugIn (ScopedSimulatedHost::talvoUsbDevice());
+    sim.faults.setDeviceListStatus (-1);
+    sim.plugInUsb (ScopedSimulatedHost::talvoUsbDevice());
     sim.deliverRunLoop();
     EXPECT_EQ (PlatformClock::nowMs(), 10000);
     EXPECT_TRUE (log.kinds().empty());
@@ -310,7 +310,7 @@ TEST_F (PresenceLayer, IdentifiersLeftFromAnEarlierBindingCountAsBound)
     gOutAudioObjectID = 78;
     init();
 
-    sim.host.usb.plugIn (ScopedSimulatedHost::talvoUsbDevice());
+    sim.plugInUsb (ScopedSimulatedHost::talvoUsbDevice());
     sim.deliverRunLoop();
     EXPECT_EQ (log.kinds(), (Events { deviceArrived }));
     EXPECT_EQ (PlatformClock::totalSleptMs(), 0);
@@ -468,7 +468,7 @@ TEST_F (PresenceLayer, TheAlignedRateFollowsTheOutput)
     EXPECT_EQ (hw_getAlignedSampleRate(), 48000.0);
 
     // An unreadable output gives "unknown" without touching anything.
-    ScopedSimulatedHost::resetEverything();
+    sim.resetEverything();
     auto unreadable = ScopedSimulatedHost::talvoOutput();
     unreadable.failingReads = { AudioProperty::nominalSampleRate };
     const auto second = sim.plugInTalvo (input, unreadable);
@@ -503,7 +503,7 @@ TEST_F (PresenceLayer, ARepeatedInitDeviceArrivesAgainButReportsEachChangeOnce)
     // Once released, nothing arrives any more.
     releaseDeviceNotifications();
     log.clear();
-    sim.host.usb.plugIn (ScopedSimulatedHost::talvoUsbDevice());
+    sim.plugInUsb (ScopedSimulatedHost::talvoUsbDevice());
     sim.host.power.send (PowerEvents::systemWillSleep, nullptr);
     sim.deliverRunLoop();
     EXPECT_TRUE (log.kinds().empty());
@@ -532,7 +532,7 @@ TEST_F (PresenceLayer, PowerMessagesAreReportedAndAcknowledged)
 
 TEST_F (PresenceLayer, AFailedPowerRegistrationOnlyMeansNoPowerEvents)
 {
-    sim.host.power.setRegistrationFails (true);
+    sim.faults.setPowerRegistrationRefused (true);
     const auto talvo = sim.plugInTalvo();
     init();
 

@@ -21,10 +21,10 @@ namespace
         }
 
         /** Plugs a device in and returns what its arrival printed. */
-        std::string plugIn (const UsbDeviceDescription& device, UsbObject* entry = nullptr)
+        std::string plugIn (const SimulatedUsbDevice& device, UsbObject* entry = nullptr)
         {
             CapturedStdout out;
-            const auto id = sim.host.usb.plugIn (device);
+            const auto id = sim.plugInUsb (device);
             sim.deliverRunLoop();
 
             if (entry != nullptr)
@@ -33,7 +33,7 @@ namespace
             return out.take();
         }
 
-        static UsbDeviceDescription talvoWith (RawUsbScript script)
+        static SimulatedUsbDevice talvoWith (RawUsbScript script)
         {
             auto d = ScopedSimulatedHost::talvoUsbDevice();
             d.raw = script;
@@ -51,7 +51,7 @@ namespace
 
 TEST_F (RawUsbDevice, RegistrationOpensAnInterfaceAlreadyPluggedIn)
 {
-    const auto entry = sim.host.usb.plugIn (ScopedSimulatedHost::talvoUsbDevice());
+    const auto entry = sim.plugInUsb (ScopedSimulatedHost::talvoUsbDevice());
     sim.host.runLoop.clear();
 
     CapturedStdout out;
@@ -145,7 +145,7 @@ TEST_F (RawUsbDevice, EachFailingStepIsLoggedAndTheDeviceSkipped)
     };
 
     RawUsbScript plugIn, query, open, descriptor, set, none;
-    plugIn.plugInStatus = static_cast<int> (0xe00002be);
+    plugIn.reachable = false;
     query.queryInterfaceResult = static_cast<int> (0x80000004);
     open.openStatus = static_cast<int> (0xe00002c5);
     descriptor.configurationDescriptorStatus = 0x2c2;
@@ -153,7 +153,7 @@ TEST_F (RawUsbDevice, EachFailingStepIsLoggedAndTheDeviceSkipped)
     none.configurations.clear();
 
     const Case cases[] = {
-        { "plug-in", plugIn, "Unable to create a plug-in (e00002be)\n", 0 },
+        { "plug-in", plugIn, "Unable to create a plug-in (ffffffff)\n", 0 },
         { "interface", query, "Couldn’t create a device interface (80000004)\n", 0 },
         { "open", open, talvoLines + "Unable to open device: e00002c5\n", 0 },
         { "descriptor", descriptor, talvoLines + "Couldn’t get configuration descriptor for index 0 (err = 000002c2)\n"
@@ -166,7 +166,7 @@ TEST_F (RawUsbDevice, EachFailingStepIsLoggedAndTheDeviceSkipped)
     for (const auto& c : cases)
     {
         SCOPED_TRACE (c.what);
-        ScopedSimulatedHost::resetEverything();
+        sim.resetEverything();
         registerQuietly();
 
         UsbObject entry = 0;
@@ -174,6 +174,13 @@ TEST_F (RawUsbDevice, EachFailingStepIsLoggedAndTheDeviceSkipped)
         EXPECT_EQ (gUSBdevice, nullptr);
 
         const auto state = sim.host.usb.rawStateOf (entry);
+
+        if (! c.script.reachable)
+        {
+            EXPECT_EQ (state, nullptr);
+            continue;
+        }
+
         EXPECT_FALSE (state->isOpen());
         EXPECT_EQ (state->numCloses(), c.closes);
         EXPECT_EQ (state->numLiveInterfaces(), 0);
@@ -210,18 +217,18 @@ TEST_F (RawUsbDevice, ASecondMatchingDeviceReplacesAndClosesTheFirst)
 
 TEST_F (RawUsbDevice, RegistrationFailuresAreLoggedAndLeaveNoHandle)
 {
-    sim.host.usb.plugIn (ScopedSimulatedHost::talvoUsbDevice());
+    sim.plugInUsb (ScopedSimulatedHost::talvoUsbDevice());
     sim.host.runLoop.clear();
 
-    sim.host.usb.setMasterPortStatus (static_cast<int> (0xe00002c7));
+    sim.faults.setMasterPortStatus (static_cast<int> (0xe00002c7));
     {
         CapturedStdout out;
         registerRawUsbNotifications();
         EXPECT_EQ (out.take(), removedLine + "ERR: Couldn’t create a master I/O Kit port(e00002c7)\n");
     }
 
-    sim.host.usb.setMasterPortStatus (0);
-    sim.host.usb.setMatchingFails (true);
+    sim.faults.setMasterPortStatus (0);
+    sim.faults.setMatchingRefused (true);
     {
         CapturedStdout out;
         registerRawUsbNotifications();
@@ -252,7 +259,7 @@ TEST_F (RawUsbDevice, ARealDeviceIsAskedInsteadOfTheScriptAndGivenBackWhenItsHan
 {
     registerQuietly();
     auto hardware = std::make_shared<CountingHardware>();
-    auto device = talvoWith ({ 5, 5, 5, {}, 5, 5 });   // every scripted step would fail
+    auto device = talvoWith ({ false, 5, 5, {}, 5, 5 });   // every scripted step would fail
     device.rawHardware = hardware;
 
     UsbObject entry = 0;

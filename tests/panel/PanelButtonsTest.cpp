@@ -81,8 +81,8 @@ TEST_F (PanelButtons, SettingsButtonAlignsTheRatesAndOnlyStartUpdaterRunsTheUpda
 
     sim.host.audio.removeDevice (input);
     auto refusing = at (ScopedSimulatedHost::talvoInput(), 44100.0);
-    refusing.setRateStatus = 1;
-    gInAudioObjectID = sim.host.audio.addDevice (refusing);
+    refusing.rateIsFixed = true;
+    gInAudioObjectID = sim.addAudioDevice (refusing);
 
     runSettingsDialog ([] (TalvoSettingsWindow& w) -> juce::Button&
     {

@@ -27,6 +27,6 @@ protected:
     }
 
     ScopedSimulatedHost sim;
-    AudioObjectID input = sim.host.audio.addDevice (at (ScopedSimulatedHost::talvoInput(), 44100.0));
-    AudioObjectID output = sim.host.audio.addDevice (at (ScopedSimulatedHost::talvoOutput(), 48000.0));
+    AudioObjectID input = sim.addAudioDevice (at (ScopedSimulatedHost::talvoInput(), 44100.0));
+    AudioObjectID output = sim.addAudioDevice (at (ScopedSimulatedHost::talvoOutput(), 48000.0));
 };

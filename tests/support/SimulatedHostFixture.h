@@ -5,13 +5,16 @@
 #include "platform/PlatformClock.h"
 #include "platform/PlatformHost.h"
 #include "support/MessageLoop.h"
+#include "support/SimulatedDevices.h"
+#include "support/SimulatedHostFaults.h"
 
 #include <gtest/gtest.h>
 #include <juce_events/juce_events.h>
 
 #include <cstdio>
 
-/** Gives a test a fresh simulated host in virtual time, and leaves an empty one behind.
+/** Gives a test a fresh host in virtual time, which the test feeds with simulated devices and
+    whose faults it can switch on, and leaves an empty one behind.
 
     Also clears the device link's file-level state (bound devices, the raw USB handle and every
     registration), which outlives a single test otherwise.
@@ -23,18 +26,24 @@ public:
     {
         resetEverything();
         PlatformClock::useVirtualTime (true);
+        host.audio.injectFaults (&faults);
+        host.usb.injectFaults (&faults);
+        host.power.injectFaults (&faults);
     }
 
     ~ScopedSimulatedHost()
     {
         resetEverything();
+        host.audio.injectFaults (nullptr);
+        host.usb.injectFaults (nullptr);
+        host.power.injectFaults (nullptr);
         PlatformClock::useVirtualTime (false);
     }
 
     /** The interface's USB device as the bus presents it. */
-    static UsbDeviceDescription talvoUsbDevice()
+    static SimulatedUsbDevice talvoUsbDevice()
     {
-        UsbDeviceDescription d;
+        SimulatedUsbDevice d;
         d.properties.set ("idVendor", 0x7A1C);
         d.properties.set ("idProduct", 0x0025);
         d.properties.set ("USB Vendor Name", "OVK Vantoraklang GmbH");
@@ -68,14 +77,32 @@ public:
         AudioObjectID input = 0, output = 0;
     };
 
+    /** Adds an audio device to the end of the system list, with its faults. */
+    AudioObjectID addAudioDevice (const SimulatedAudioDevice& device)
+    {
+        const auto id = host.audio.addDevice (device.description());
+        faults.addAudioDevice (id, device);
+        return id;
+    }
+
+    /** Plugs a USB device in, with its faults. Call it on the message thread, or while that
+        waits: its notifications are delivered there, and its faults are known only on return.
+    */
+    UsbObject plugInUsb (const SimulatedUsbDevice& device)
+    {
+        const auto entry = host.usb.plugIn (device.description());
+        faults.addUsbDevice (entry, device);
+        return entry;
+    }
+
     /** Plugs in an interface: its two audio devices, then its USB device. */
-    PluggedInterface plugInTalvo (SimulatedAudioDevice input = talvoInput(),
-                                  SimulatedAudioDevice output = talvoOutput())
+    PluggedInterface plugInTalvo (const SimulatedAudioDevice& input = talvoInput(),
+                                  const SimulatedAudioDevice& output = talvoOutput())
     {
         PluggedInterface p;
-        p.input = host.audio.addDevice (input);
-        p.output = host.audio.addDevice (output);
-        p.usb = host.usb.plugIn (talvoUsbDevice());
+        p.input = addAudioDevice (input);
+        p.output = addAudioDevice (output);
+        p.usb = plugInUsb (talvoUsbDevice());
         return p;
     }
 
@@ -97,17 +124,20 @@ public:
         return true;
     }
 
-    static void resetEverything()
+    /** An empty host without faults, and the device link's state cleared. */
+    void resetEverything()
     {
         releaseDeviceNotifications();
         releaseRawUsbNotifications();
-        PlatformHost::get().reset();
+        host.reset();
+        faults.forgetAll();
         gInAudioObjectID = 0;
         gOutAudioObjectID = 0;
         gUSBdevice = nullptr;
     }
 
     PlatformHost& host = PlatformHost::get();
+    SimulatedHostFaults faults;
 };
 
 /** Captures what the code under test prints to standard output. */

@@ -3,9 +3,6 @@
 namespace
 {
     constexpr juce::int64 largestHwParamsBytes = 4096;
-
-    /** One device's rate cannot be set from here; the callers already treat this as a refusal. */
-    constexpr int rateCannotBeSet = AudioProperty::unsupported;
 }
 
 void AlsaCardDevices::countPcm (Card& card, const juce::String& childName)
@@ -19,9 +16,9 @@ void AlsaCardDevices::countPcm (Card& card, const juce::String& childName)
         ++card.playbackPcms;
 }
 
-std::optional<SimulatedAudioDevice> AlsaCardDevices::deviceFor (const Card& card, std::uint32_t scope,
-                                                                const juce::String& usbVendorName,
-                                                                const juce::String& usbProductName, double rate)
+std::optional<AudioDeviceDescription> AlsaCardDevices::deviceFor (const Card& card, std::uint32_t scope,
+                                                                  const juce::String& usbVendorName,
+                                                                  const juce::String& usbProductName, double rate)
 {
     const bool input = scope == AudioProperty::scopeInput;
     const auto streams = static_cast<std::uint32_t> (input ? card.capturePcms : card.playbackPcms);
@@ -29,13 +26,13 @@ std::optional<SimulatedAudioDevice> AlsaCardDevices::deviceFor (const Card& card
     if (streams == 0)
         return std::nullopt;
 
-    SimulatedAudioDevice d;
+    AudioDeviceDescription d;
     d.uid = "alsa:" + card.id + (input ? ":capture" : ":playback");
     d.name = usbProductName;
     d.manufacturer = usbVendorName;
     (input ? d.inputBuffers : d.outputBuffers) = streams;
     d.nominalRate = rate;
-    d.setRateStatus = rateCannotBeSet;
+    d.rateIsFixed = true;
     return d;
 }
 

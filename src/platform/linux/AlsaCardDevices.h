@@ -31,12 +31,12 @@ namespace AlsaCardDevices
 
     /** The audio device of one direction (scopeInput or scopeOutput); empty when the card has no
         stream in that direction. Name and manufacturer are the USB device's strings, so that the
-        layer's name and manufacturer tests see what they see on the USB side. Setting the rate
-        fails: without a sound server to ask, Linux has no device-wide rate to set.
+        presence layer's name and manufacturer checks see what they see on the USB side. Its rate
+        is fixed: without a sound server to ask, Linux has no device-wide rate to set.
     */
-    std::optional<SimulatedAudioDevice> deviceFor (const Card&, std::uint32_t scope,
-                                                   const juce::String& usbVendorName,
-                                                   const juce::String& usbProductName, double rate);
+    std::optional<AudioDeviceDescription> deviceFor (const Card&, std::uint32_t scope,
+                                                     const juce::String& usbVendorName,
+                                                     const juce::String& usbProductName, double rate);
 
     /** The rate of a running stream of the card whose /proc/asound folder is given (playback
         before capture); empty when none runs. Reads at most a few small files.

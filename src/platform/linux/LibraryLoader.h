@@ -3,8 +3,8 @@
 #include <juce_core/juce_core.h>
 
 /** Opens a shared library for the rest of the process and looks up its functions by name, for
-    the tables of function pointers that stand in for linking a library (SystemBusLibrary,
-    LibusbLibrary). It keeps the first thing that went wrong and, after it, looks up nothing more.
+    the tables of function pointers that take the place of linking a library (LoadedLibrary). It
+    keeps the first thing that went wrong and, after it, looks up nothing more.
 
     The library is never closed: the functions found may be called until the process ends.
 */

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <juce_core/juce_core.h>
+#include "platform/linux/LoadedLibrary.h"
+
 #include <libusb.h>
 
 /** The libusb functions that LibusbSession and LibusbRawDevice call. Each is listed once here;
@@ -23,38 +24,16 @@
     X (libusb_open)                   \
     X (libusb_set_configuration)
 
+/** libusb-1.0's functions. */
+struct LibusbFunctions
+{
+    static constexpr const char* libraryFileName = "libusb-1.0.so.0";
+
+    TALVO_LOADED_FUNCTIONS (TALVO_LIBUSB_FUNCTIONS)
+};
+
 /** libusb-1.0, loaded when the interface's raw USB device is first opened instead of linked:
     a panel that never opens it has no use for the library, and linking would map it at every
     launch.
-
-    The library, once loaded, is never unloaded: a session and its event thread may be in use
-    until the process ends.
 */
-class LibusbLibrary final
-{
-public:
-    /** libusb-1.0.so.0's functions. The first call, from any thread, loads the library; every
-        call returns the same table, which lives until the process ends.
-    */
-    static const LibusbLibrary& get();
-
-    /** Loads the library with this file name and looks up every function; get() is the one for
-        the program, tests load others.
-    */
-    explicit LibusbLibrary (const char* libraryFileName);
-
-    /** True when the library and every function in the table were found. */
-    bool isAvailable() const noexcept { return whyNot.isEmpty(); }
-
-    /** Why the table cannot be used; empty when it can. */
-    juce::String whyUnavailable() const { return whyNot; }
-
-#define TALVO_LIBUSB_MEMBER(name) decltype (&::name) name = nullptr;
-    TALVO_LIBUSB_FUNCTIONS (TALVO_LIBUSB_MEMBER)
-#undef TALVO_LIBUSB_MEMBER
-
-    JUCE_DECLARE_NON_COPYABLE (LibusbLibrary)
-
-private:
-    juce::String whyNot;
-};
+using LibusbLibrary = LoadedLibrary<LibusbFunctions>;

@@ -1,7 +1,5 @@
 #include "platform/linux/LibusbRawDevice.h"
 
-#include "platform/linux/LibusbLibrary.h"
-
 LibusbSession::LibusbSession (std::function<void (const juce::String&)> failureReport)
     : LibusbSession (std::move (failureReport), &LibusbLibrary::get)
 {

@@ -1,16 +1,13 @@
 #pragma once
 
 #include "platform/RawUsbDevice.h"
+#include "platform/linux/LibusbLibrary.h"
 
 #include <juce_core/juce_core.h>
 
 #include <functional>
 #include <memory>
 #include <mutex>
-
-class LibusbLibrary;
-struct libusb_context;
-struct libusb_device_handle;
 
 /** One libusb session for the process, started when it is first needed: starting it loads
     libusb, walks every USB device and starts a thread, which a panel with no interface plugged

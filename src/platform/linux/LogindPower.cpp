@@ -1,7 +1,5 @@
 #include "platform/linux/LogindPower.h"
 
-#include "platform/linux/SystemBusLibrary.h"
-
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/PowerEvents.h"
+#include "platform/linux/SystemBusLibrary.h"
 
 #include <juce_core/juce_core.h>
 
@@ -8,11 +9,6 @@
 #include <cstdint>
 #include <mutex>
 #include <thread>
-
-struct sd_bus;
-struct sd_bus_message;
-struct sd_bus_slot;
-class SystemBusLibrary;
 
 /** Sleep and wake from systemd-logind, fed into the power events.
 

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <juce_core/juce_core.h>
+#include "platform/linux/LoadedLibrary.h"
+
 #include <systemd/sd-bus.h>
 
 /** The sd-bus functions that LogindPower calls. Each is listed once here; the table's members
@@ -29,38 +30,16 @@
     X (sd_bus_slot_unref)              \
     X (sd_bus_start)
 
+/** libsystemd's sd-bus functions. */
+struct SystemBusFunctions
+{
+    static constexpr const char* libraryFileName = "libsystemd.so.0";
+
+    TALVO_LOADED_FUNCTIONS (TALVO_SD_BUS_FUNCTIONS)
+};
+
 /** libsystemd's sd-bus, loaded when first asked for instead of linked: a machine without a
     system bus has no use for it, and linking would map libsystemd and the six libraries it pulls
     in (about 1.2 MB resident) at every launch.
-
-    The library, once loaded, is never unloaded: a bus and its callbacks may be in use until the
-    process ends.
 */
-class SystemBusLibrary final
-{
-public:
-    /** libsystemd.so.0's functions. The first call, from any thread, loads the library; every
-        call returns the same table, which lives until the process ends.
-    */
-    static const SystemBusLibrary& get();
-
-    /** Loads the library with this file name and looks up every function; get() is the one for
-        the program, tests load others.
-    */
-    explicit SystemBusLibrary (const char* libraryFileName);
-
-    /** True when the library and every function in the table were found. */
-    bool isAvailable() const noexcept { return whyNot.isEmpty(); }
-
-    /** Why the table cannot be used; empty when it can. */
-    juce::String whyUnavailable() const { return whyNot; }
-
-#define TALVO_SD_BUS_MEMBER(name) decltype (&::name) name = nullptr;
-    TALVO_SD_BUS_FUNCTIONS (TALVO_SD_BUS_MEMBER)
-#undef TALVO_SD_BUS_MEMBER
-
-    JUCE_DECLARE_NON_COPYABLE (SystemBusLibrary)
-
-private:
-    juce::String whyNot;
-};
+using SystemBusLibrary = LoadedLibrary<SystemBusFunctions>;

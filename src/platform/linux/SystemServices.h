@@ -6,8 +6,8 @@
 
 /** Feeds the process-wide platform host from Linux's own services: USB and audio-device
     presence from udev and the ALSA card, sleep and wake from systemd-logind, and the raw USB
-    handle through libusb. The program starts it before the panel; tests leave the host to their
-    own scripts.
+    handle through libusb. The program starts it before the panel; tests feed the host
+    themselves.
 
     A service that cannot be used here is left out, and why is said once on standard error; the
     panel then runs as it would without that part of the system. Message thread.

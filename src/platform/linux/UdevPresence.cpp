@@ -25,9 +25,6 @@ namespace
         return value.getHexValue32();
     }
 
-    /** The status with which a device that cannot be reached directly fails to open. */
-    constexpr int noRawAccess = -1;
-
     bool isUsbDevice (udev_device* d)
     {
         return text (udev_device_get_subsystem (d)) == "usb" && text (udev_device_get_devtype (d)) == "usb_device";
@@ -219,10 +216,6 @@ void UdevPresence::usbArrived (udev_device* d)
 
     if (rawHardwareFactory)
         description.rawHardware = rawHardwareFactory (sysattr (d, "busnum").getIntValue(), sysattr (d, "devnum").getIntValue());
-
-    // Never the stand-in's scripted success for a device on the real bus.
-    if (description.rawHardware == nullptr)
-        description.raw.plugInStatus = noRawAccess;
 
     // The cards first: when the registry tells the panel, its audio devices should be there.
     usbDevices[syspath] = state;

@@ -22,7 +22,7 @@ struct udev_monitor;
     start() takes what is already present, on the calling thread, so that an interface plugged in
     before the panel starts is there when the panel looks; after that a thread of its own follows
     udev's events and polls the card's rate once a second. The registry and the audio hardware
-    deliver to the panel exactly as they do for devices a test puts there.
+    tell the device link as they tell it of any device.
 */
 class UdevPresence final
 {

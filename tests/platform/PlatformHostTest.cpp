@@ -46,12 +46,12 @@ namespace
     };
 }
 
-TEST (SimulatedHost, UsbNotificationsWaitUntilTheirIteratorHasBeenDrained)
+TEST (PlatformHost, UsbNotificationsWaitUntilTheirIteratorHasBeenDrained)
 {
     ScopedSimulatedHost sim;
     auto& usb = sim.host.usb;
 
-    const auto present = usb.plugIn (ScopedSimulatedHost::talvoUsbDevice());
+    const auto present = sim.plugInUsb (ScopedSimulatedHost::talvoUsbDevice());
     const auto port = usb.createNotificationPort();
     const auto matching = usb.makeMatching ("IOUSBDevice");
     ASSERT_TRUE (matching.has_value());
@@ -64,7 +64,7 @@ TEST (SimulatedHost, UsbNotificationsWaitUntilTheirIteratorHasBeenDrained)
                                             UsbDrain::callback, &removals, removalIterator), 0);
 
     // Not armed yet: a new device waits in the iterator, behind the one already present.
-    const auto second = usb.plugIn (ScopedSimulatedHost::talvoUsbDevice());
+    const auto second = sim.plugInUsb (ScopedSimulatedHost::talvoUsbDevice());
     sim.deliverRunLoop();
     EXPECT_EQ (arrivals.deliveries, 0);
 
@@ -75,8 +75,8 @@ TEST (SimulatedHost, UsbNotificationsWaitUntilTheirIteratorHasBeenDrained)
 
     // Armed: two arrivals before the run loop turns make one delivery with both.
     arrivals = {};
-    const auto third = usb.plugIn (ScopedSimulatedHost::talvoUsbDevice());
-    const auto fourth = usb.plugIn (ScopedSimulatedHost::talvoUsbDevice());
+    const auto third = sim.plugInUsb (ScopedSimulatedHost::talvoUsbDevice());
+    const auto fourth = sim.plugInUsb (ScopedSimulatedHost::talvoUsbDevice());
     EXPECT_EQ (sim.host.runLoop.numPending(), 1);
     sim.deliverRunLoop();
     EXPECT_EQ (arrivals.deliveries, 1);
@@ -97,7 +97,7 @@ TEST (SimulatedHost, UsbNotificationsWaitUntilTheirIteratorHasBeenDrained)
     juce::NamedValueSet properties;
     EXPECT_TRUE (usb.readProperties (present, properties));
     usb.destroyNotificationPort (port);
-    usb.plugIn (ScopedSimulatedHost::talvoUsbDevice());
+    sim.plugInUsb (ScopedSimulatedHost::talvoUsbDevice());
     sim.deliverRunLoop();
     EXPECT_EQ (arrivals.deliveries, 1);
     EXPECT_EQ (usb.numNotifications(), 0);
@@ -109,7 +109,7 @@ TEST (SimulatedHost, UsbNotificationsWaitUntilTheirIteratorHasBeenDrained)
     EXPECT_EQ (iterator, 0u);
 }
 
-TEST (SimulatedHost, NotificationsQueuedFromAnyThreadArriveThroughTheMessageLoop)
+TEST (PlatformHost, NotificationsQueuedFromAnyThreadArriveThroughTheMessageLoop)
 {
     ScopedSimulatedHost sim;
     auto& usb = sim.host.usb;
@@ -120,16 +120,16 @@ TEST (SimulatedHost, NotificationsQueuedFromAnyThreadArriveThroughTheMessageLoop
                                  UsbDrain::callback, &arrivals, iterator);
     UsbDrain::callback (&arrivals, iterator);
 
-    std::thread ([&] { usb.plugIn (ScopedSimulatedHost::talvoUsbDevice()); }).join();
+    std::thread ([&] { sim.plugInUsb (ScopedSimulatedHost::talvoUsbDevice()); }).join();
     juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
     EXPECT_EQ (arrivals.entries.size(), 1u);
 }
 
-TEST (SimulatedHost, AudioListenersHearMatchingChangesOnTheirOwnThread)
+TEST (PlatformHost, AudioListenersHearMatchingChangesOnTheirOwnThread)
 {
     ScopedSimulatedHost sim;
     auto& audio = sim.host.audio;
-    const auto device = audio.addDevice (ScopedSimulatedHost::talvoInput());
+    const auto device = sim.addAudioDevice (ScopedSimulatedHost::talvoInput());
 
     ListenerLog everything, rateOnly, muteOnly;
     const AudioPropertyAddress wildcard { AudioProperty::selectorWildcard, AudioProperty::scopeWildcard,
@@ -159,7 +159,7 @@ TEST (SimulatedHost, AudioListenersHearMatchingChangesOnTheirOwnThread)
     EXPECT_EQ (rateOnly.rateChanges, 2);
 }
 
-TEST (SimulatedHost, AudioDevicesCanFailAndAppearLate)
+TEST (PlatformHost, AudioDevicesCanFailAndAppearLate)
 {
     ScopedSimulatedHost sim;
     auto& audio = sim.host.audio;
@@ -167,8 +167,8 @@ TEST (SimulatedHost, AudioDevicesCanFailAndAppearLate)
     auto late = ScopedSimulatedHost::talvoOutput();
     late.publishedAtMs = 1000;
     late.failingReads = { AudioProperty::name };
-    const auto early = audio.addDevice (ScopedSimulatedHost::talvoInput());
-    const auto lateId = audio.addDevice (late);
+    const auto early = sim.addAudioDevice (ScopedSimulatedHost::talvoInput());
+    const auto lateId = sim.addAudioDevice (late);
 
     std::uint32_t bytes = 0;
     std::vector<AudioObjectID> list;
@@ -197,13 +197,13 @@ TEST (SimulatedHost, AudioDevicesCanFailAndAppearLate)
     EXPECT_EQ (audio.getStreamConfiguration (lateId, AudioProperty::scopeOutput, buffers), 0);
     EXPECT_EQ (buffers, 1u);
 
-    audio.setDeviceListStatus (-1);
+    sim.faults.setDeviceListStatus (-1);
     EXPECT_NE (audio.getDeviceListSize (bytes), 0);
     EXPECT_NE (audio.getNominalSampleRate (12345, { AudioProperty::nominalSampleRate, AudioProperty::scopeWildcard, 0 },
                                            *std::make_unique<double>()), 0);
 }
 
-TEST (SimulatedHost, VirtualTimeOnlyMovesTheClock)
+TEST (PlatformHost, VirtualTimeOnlyMovesTheClock)
 {
     ScopedSimulatedHost sim;
     const auto before = juce::Time::getMillisecondCounter();
@@ -216,7 +216,7 @@ TEST (SimulatedHost, VirtualTimeOnlyMovesTheClock)
     EXPECT_LT (juce::Time::getMillisecondCounter() - before, 1000u);
 }
 
-TEST (SimulatedHost, RealTimeWaitsInFull)
+TEST (PlatformHost, RealTimeWaitsInFull)
 {
     PlatformClock::useVirtualTime (false);
     const auto start = PlatformClock::nowMs();
