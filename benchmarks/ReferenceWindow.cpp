@@ -2,6 +2,8 @@
 // window kind (native title bar, close button only, the panel's start size on a display up to
 // 1291 pixels high), showing one line of text in the framework's default font.
 
+#include "platform/AllocatorTuning.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 namespace
@@ -41,4 +43,12 @@ namespace
     };
 }
 
-START_JUCE_APPLICATION (ReferenceWindowApplication)
+int main (int argc, char* argv[])
+{
+    // The panel's allocator settings: the memory compared is what the two programs hold, not
+    // how differently their allocators keep it.
+    AllocatorTuning::apply();
+
+    juce::JUCEApplicationBase::createInstance = []() -> juce::JUCEApplicationBase* { return new ReferenceWindowApplication(); };
+    return juce::JUCEApplicationBase::main (argc, const_cast<const char**> (argv));
+}
