@@ -3,19 +3,14 @@
 #include "device/RawUsbDeviceLayer.h"
 #include "panel/CommandLineSwitches.h"
 #include "panel/MainComponent.h"
-#include "panel/PanelArtwork.h"
 #include "panel/PanelLayout.h"
 #include "platform/DisplayLoss.h"
 #include "platform/PaintDelivery.h"
 #include "platform/PlatformHost.h"
 #include "platform/WaitingEvents.h"
 #include "platform/WindowManagerRequests.h"
-#include "widgets/Talvoz6ComboBox.h"
 
 #include <cstdio>
-#include <limits>
-#include <thread>
-#include <vector>
 
 namespace
 {
@@ -61,17 +56,6 @@ juce::Rectangle<int> Talvoz3UIApplication::startSizeForUserAreaHeight (int userA
              static_cast<int> (static_cast<float> (designHeight) * scale) };
 }
 
-std::vector<PanelLayout::ArtworkTier> Talvoz3UIApplication::possibleStartTiers()
-{
-    const auto onSmallDisplay = PanelLayout::tierForWidth (startSizeForUserAreaHeight (0).getWidth());
-    const auto onLargeDisplay = PanelLayout::tierForWidth (startSizeForUserAreaHeight (std::numeric_limits<int>::max()).getWidth());
-
-    if (onSmallDisplay == onLargeDisplay)
-        return {onSmallDisplay};
-
-    return {onSmallDisplay, onLargeDisplay};
-}
-
 void Talvoz3UIApplication::initialise (const juce::String& commandLine)
 {
     if (CommandLineSwitches::is (commandLine, CommandLineSwitches::shutdown))
@@ -93,24 +77,10 @@ void Talvoz3UIApplication::initialise (const juce::String& commandLine)
 
     const auto resetRequested = CommandLineSwitches::asksForResetAtStart (commandLine);
 
-    // The desktop's set-up waits about ten milliseconds on a helper program it starts. Meanwhile
-    // a thread makes the panel's typeface, the framework's first, which scans every installed
-    // font, and decodes the pictures that building and laying out the panel would decode: those
-    // of both tiers a start can take, since the start size waits for the desktop. Nothing else
-    // touches fonts or pictures meanwhile.
-    std::vector<PanelArtwork::DecodedPicture> decodedAhead;
-    std::thread startWork ([&decodedAhead]
-                           {
-                               TalvoComboBoxLookAndFeel::getCustomFont ({});
-                               decodedAhead = PanelArtwork::decodeAhead (possibleStartTiers());
-                           });
-
     // Before the panel, whose construction looks for an interface already plugged in.
     systemServices.start (PlatformHost::get(), usbVendorId, usbProductId);
 
     juce::Desktop::getInstance();
-    startWork.join();
-    PanelArtwork::fileInImageCache (decodedAhead);
 
     if (onDisplayConnected != nullptr)
         onDisplayConnected();
@@ -148,10 +118,6 @@ void Talvoz3UIApplication::initialise (const juce::String& commandLine)
     window->setVisible (true);
 
     mainWindow = std::move (window);
-
-    // The buttons hold their pictures now; those of the tier not taken go.
-    decodedAhead.clear();
-    juce::ImageCache::releaseUnusedImages();
 
     if (auto* panel = panelOf (mainWindow.get()); panel != nullptr && resetRequested)
     {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "panel/OVKBorderBoundsConstrainer.h"
-#include "panel/PanelLayout.h"
 #include "panel/SingleInstanceChannel.h"
 #include "platform/WindowSizeHints.h"
 #include "platform/linux/QuitSignals.h"
@@ -11,7 +10,6 @@
 
 #include <functional>
 #include <optional>
-#include <vector>
 
 /** The program: one instance only, the command-line switches, and the one main window. */
 class Talvoz3UIApplication final : public juce::JUCEApplication
@@ -84,9 +82,6 @@ public:
         userAreaHeight pixels high (0 when there is no main display).
     */
     static juce::Rectangle<int> startSizeForUserAreaHeight (int userAreaHeight);
-
-    /** The artwork tiers of the start sizes, for a small main display and for a large one. */
-    static std::vector<PanelLayout::ArtworkTier> possibleStartTiers();
 
     /** Called once the framework has its own connection to the display. */
     std::function<void()> onDisplayConnected;
