@@ -64,22 +64,56 @@ void Talvoz3UIApplication::initialise (const juce::String& commandLine)
         return;
     }
 
+    const auto resetRequested = CommandLineSwitches::asksForResetAtStart (commandLine);
+
+    listenForLaterLaunches();
+    endOnTheSystemsQuitRequest();
+    startSystemServices();
+    connectToTheDisplay();
+
+    auto window = buildMainWindow();
+
+    if (resetRequested)
+        forgetWindowPosition (*window);
+
+    showAtStartSize (*window);
+    mainWindow = std::move (window);
+
+    if (resetRequested)
+        resetToFactoryDefaults (CommandLineSwitches::asksForDefaults (commandLine));
+
+    if (CommandLineSwitches::is (commandLine, CommandLineSwitches::init))
+    {
+        setApplicationReturnValue (initExitCode);
+        juce::MessageManager::getInstance()->stopDispatchLoop();
+    }
+}
+
+void Talvoz3UIApplication::listenForLaterLaunches()
+{
     // The framework cannot pass a second launch's command line on to us on this platform.
     if (instanceClaim != nullptr)
         instanceClaim->startListening ([this] (const juce::String& otherCommandLine)
                                        {
                                            anotherInstanceStarted (otherCommandLine);
                                        });
+}
 
+void Talvoz3UIApplication::endOnTheSystemsQuitRequest()
+{
     // From here on the system's quit request ends the panel as its close button does; before,
     // there is nothing to save.
     quitSignals = std::make_unique<QuitSignals> ([this] { systemRequestedQuit(); });
+}
 
-    const auto resetRequested = CommandLineSwitches::asksForResetAtStart (commandLine);
-
+void Talvoz3UIApplication::startSystemServices()
+{
     // Before the panel, whose construction looks for an interface already plugged in.
     systemServices.start (PlatformHost::get(), usbVendorId, usbProductId);
+}
 
+void Talvoz3UIApplication::connectToTheDisplay()
+{
     juce::Desktop::getInstance();
 
     if (onDisplayConnected != nullptr)
@@ -87,7 +121,10 @@ void Talvoz3UIApplication::initialise (const juce::String& commandLine)
 
     DisplayLoss::handleWith ([this] { displayLost(); });
     WaitingEvents::deliverFromNowOn();
+}
 
+std::unique_ptr<Talvoz3UIApplication::MainWindow> Talvoz3UIApplication::buildMainWindow()
+{
     // The window is built off the desktop and placed there once it has its start size: each
     // change of title bar, constrainer or resizability recreates a window that is already on the
     // desktop and shows it at once, first at the framework's default size, then at the panel's
@@ -95,44 +132,46 @@ void Talvoz3UIApplication::initialise (const juce::String& commandLine)
     auto window = std::make_unique<MainWindow> (getApplicationName() + " v" + getApplicationVersion());
     window->setUsingNativeTitleBar (true);
     window->setContentOwned (new MainComponent(), true);
-
     window->constrainClientArea();
+    return window;
+}
 
-    if (resetRequested)
-        if (auto* panel = panelOf (window.get()))
-            panel->savedWindowPosition ({});
-
-    window->setResizable (true, true);
+void Talvoz3UIApplication::showAtStartSize (MainWindow& window)
+{
+    window.setResizable (true, true);
 
     const auto* mainDisplay = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay();
     const auto startSize = startSizeForUserAreaHeight (mainDisplay != nullptr ? mainDisplay->userArea.getHeight() : 0);
 
-    window->setSize (startSize.getWidth(), startSize.getHeight());
-    window->centreWithSize (startSize.getWidth(), startSize.getHeight());
+    window.setSize (startSize.getWidth(), startSize.getHeight());
+    window.centreWithSize (startSize.getWidth(), startSize.getHeight());
 
     // On the desktop, still hidden: the native frame can be measured now, and the window manager
     // knows the limits before it first shows the window.
-    window->addToDesktop();
-    window->publishClientAreaLimits();
+    window.addToDesktop();
+    window.publishClientAreaLimits();
 
-    window->setVisible (true);
+    window.setVisible (true);
+}
 
-    mainWindow = std::move (window);
+void Talvoz3UIApplication::forgetWindowPosition (MainWindow& window)
+{
+    if (auto* panel = panelOf (&window))
+        panel->savedWindowPosition ({});
+}
 
-    if (auto* panel = panelOf (mainWindow.get()); panel != nullptr && resetRequested)
-    {
-        panel->setFactoryDefaults();
-        storeWindowPosition ({});
+void Talvoz3UIApplication::resetToFactoryDefaults (bool showAgain)
+{
+    auto* panel = panelOf (mainWindow.get());
 
-        if (CommandLineSwitches::asksForDefaults (commandLine))
-            mainWindow->setVisible (true);
-    }
+    if (panel == nullptr)
+        return;
 
-    if (CommandLineSwitches::is (commandLine, CommandLineSwitches::init))
-    {
-        setApplicationReturnValue (initExitCode);
-        juce::MessageManager::getInstance()->stopDispatchLoop();
-    }
+    panel->setFactoryDefaults();
+    forgetWindowPosition (*mainWindow);
+
+    if (showAgain)
+        mainWindow->setVisible (true);
 }
 
 void Talvoz3UIApplication::shutdown()

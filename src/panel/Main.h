@@ -94,6 +94,38 @@ public:
     std::unique_ptr<SingleInstanceChannel::Claim> instanceClaim;
 
 private:
+    // The start's steps, in the order initialise takes them.
+
+    /** Later launches hand their command lines to this panel from now on. */
+    void listenForLaterLaunches();
+
+    /** The system's quit request (SIGTERM, SIGHUP) ends the panel as its close button does. */
+    void endOnTheSystemsQuitRequest();
+
+    /** USB, audio-device and power events from the system reach the platform layer. */
+    void startSystemServices();
+
+    /** The framework connects to the display; its loss and the events its own reads leave
+        waiting are handled from then on.
+    */
+    void connectToTheDisplay();
+
+    /** The main window with its title bar, the panel as its content and the panel's constraints;
+        not yet on the desktop.
+    */
+    std::unique_ptr<MainWindow> buildMainWindow();
+
+    /** Resizable, at the start size for the main display and centred on it; then put on the
+        desktop and shown, so that its native window is made once, at that size.
+    */
+    static void showAtStartSize (MainWindow& window);
+
+    /** Stores an empty window state. */
+    static void forgetWindowPosition (MainWindow& window);
+
+    /** The factory reset of a start switch; "/default" and "/defaults" show the window again. */
+    void resetToFactoryDefaults (bool showAgain);
+
     void storeWindowPosition (const juce::String& state);
 
     /** Keeps the main window on top for a moment after a second launch, then restores it; only
