@@ -1,3 +1,5 @@
+#include "platform/AllocatorTuning.h"
+
 #include <benchmark/benchmark.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -8,6 +10,9 @@ int runFirstBurstInThisProcess();
 
 int main (int argc, char** argv)
 {
+    // As the panel's entry point does: the bursts are measured with the allocator it runs.
+    AllocatorTuning::apply();
+
     // Without a window manager (Xvfb) a window put on the desktop, such as the panel's hidden
     // about box, ends the process with an X error unless no application instance can be created.
     juce::JUCEApplicationBase::createInstance = []() -> juce::JUCEApplicationBase* { return nullptr; };

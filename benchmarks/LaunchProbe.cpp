@@ -1,25 +1,30 @@
 // Launches programs on the X display and watches them from outside: when their first window is
 // mapped, when it is first painted (the X damage extension), every window mapped on the way, and
-// the resident memory some seconds after launch. Alternates two programs run by run and prints
-// the medians and their ratios.
+// their memory some seconds after launch (resident, proportional and private). Alternates two
+// programs run by run and prints the medians and their ratios, and how many font files the
+// framework's first typeface scans in each launch.
 //
 //   talvo_launch_probe [--runs N] [--settle-ms MS] <reference program> <program>
 //
 // Each launch gets a throwaway HOME and XDG_RUNTIME_DIR. Run it on a display with no window
-// manager (scripts/benchmark-startup.sh starts one).
+// manager (scripts/benchmark.sh starts one).
 
 #include <X11/Xlib.h>
 #include <X11/extensions/Xdamage.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cctype>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <poll.h>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -34,6 +39,8 @@ namespace
     {
         double mappedMs = -1, paintedMs = -1;
         long rssKb = 0, peakKb = 0;
+        long pssKb = 0;       ///< each shared page counted in part, by the processes sharing it
+        long privateKb = 0;   ///< pages no other process maps: what this launch alone costs
         std::string mappedWindows; ///< every window mapped, as WxH@ms
     };
 
@@ -72,14 +79,82 @@ namespace
         return std::chrono::duration<double, std::milli> (Clock::now() - start).count();
     }
 
-    long statusField (pid_t pid, const char* name)
+    /** A field in kB of a /proc file of the process, 0 if missing. */
+    long procField (pid_t pid, const char* file, const char* name)
     {
-        std::ifstream status ("/proc/" + std::to_string (pid) + "/status");
+        std::ifstream status ("/proc/" + std::to_string (pid) + "/" + file);
         std::string line;
         while (std::getline (status, line))
             if (line.rfind (name, 0) == 0)
                 return std::atol (line.c_str() + std::strlen (name));
         return 0;
+    }
+
+    /** The font files a JUCE program's first typeface opens: every .ttf, .pfb, .pcf and .otf under
+        the folders JUCE_FONT_PATH or else fonts.conf names, as the framework finds them. A folder
+        in the home directory holds none here, since each launch gets an empty one.
+    */
+    struct FontFiles
+    {
+        int count = 0;
+        std::string folders;
+    };
+
+    FontFiles fontFilesScanned()
+    {
+        std::vector<std::string> folders;
+
+        if (const char* fontPath = std::getenv ("JUCE_FONT_PATH"); fontPath != nullptr && *fontPath != 0)
+        {
+            std::string separatedBySemicolons (fontPath);
+            std::replace (separatedBySemicolons.begin(), separatedBySemicolons.end(), ',', ';');
+            std::stringstream list (separatedBySemicolons);
+            for (std::string folder; std::getline (list, folder, ';');)
+                if (! folder.empty())
+                    folders.push_back (folder);
+        }
+        else
+        {
+            for (const auto* conf : { "/etc/fonts/fonts.conf", "/usr/share/fonts/fonts.conf",
+                                      "/usr/local/etc/fonts/fonts.conf", "/usr/share/defaults/fonts/fonts.conf" })
+            {
+                std::ifstream file (conf);
+                if (! file)
+                    continue;
+
+                std::stringstream text;
+                text << file.rdbuf();
+                const auto uncommented = std::regex_replace (text.str(), std::regex ("<!--[\\s\\S]*?-->"), "");
+                const std::regex dir ("<dir( prefix=\"xdg\")?[^>]*>\\s*([^<]*?)\\s*</dir>");
+
+                for (std::sregex_iterator i (uncommented.begin(), uncommented.end(), dir), end; i != end; ++i)
+                    if (! (*i)[1].matched && (*i)[2].str().rfind ('~', 0) != 0)
+                        folders.push_back ((*i)[2].str());
+                break;
+            }
+        }
+
+        FontFiles result;
+        namespace fs = std::filesystem;
+
+        for (const auto& folder : folders)
+        {
+            result.folders += (result.folders.empty() ? "" : ", ") + folder;
+            std::error_code error;
+
+            for (fs::recursive_directory_iterator i (folder, fs::directory_options::follow_directory_symlink, error), end;
+                 ! error && i != end; i.increment (error))
+            {
+                auto extension = i->path().extension().string();
+                for (auto& c : extension)
+                    c = static_cast<char> (std::tolower (static_cast<unsigned char> (c)));
+
+                if (extension == ".ttf" || extension == ".pfb" || extension == ".pcf" || extension == ".otf")
+                    ++result.count;
+            }
+        }
+
+        return result;
     }
 
     std::string makeTempDir()
@@ -193,8 +268,10 @@ namespace
             result.paintedMs = found->second.paintedMs;
         }
 
-        result.rssKb = statusField (pid, "VmRSS:");
-        result.peakKb = statusField (pid, "VmHWM:");
+        result.rssKb = procField (pid, "status", "VmRSS:");
+        result.peakKb = procField (pid, "status", "VmHWM:");
+        result.pssKb = procField (pid, "smaps_rollup", "Pss:");
+        result.privateKb = procField (pid, "smaps_rollup", "Private_Clean:") + procField (pid, "smaps_rollup", "Private_Dirty:");
 
         kill (pid, SIGKILL);
         waitpid (pid, nullptr, 0);
@@ -221,7 +298,7 @@ namespace
 
     struct Series
     {
-        std::vector<double> mapped, painted, rss, peak;
+        std::vector<double> mapped, painted, rss, pss, privateMemory, peak;
         std::string lastWindows;
 
         void add (const Launch& l)
@@ -229,6 +306,8 @@ namespace
             mapped.push_back (l.mappedMs);
             painted.push_back (l.paintedMs);
             rss.push_back (static_cast<double> (l.rssKb) / 1024.0);
+            pss.push_back (static_cast<double> (l.pssKb) / 1024.0);
+            privateMemory.push_back (static_cast<double> (l.privateKb) / 1024.0);
             peak.push_back (static_cast<double> (l.peakKb) / 1024.0);
             lastWindows = l.mappedWindows;
         }
@@ -267,6 +346,9 @@ int main (int argc, char** argv)
 
     XSetErrorHandler (ignoreXErrors);
 
+    const auto fonts = fontFilesScanned();
+    std::printf ("font files a first typeface scans: %d (in %s)\n", fonts.count, fonts.folders.c_str());
+
     Series series[2];
     for (int run = 0; run < runs; ++run)
     {
@@ -276,22 +358,28 @@ int main (int argc, char** argv)
             const auto which = (run + k) % 2;
             const auto launch = launchOnce (display, damageEvent, programs[static_cast<size_t> (which)], settleMs);
             series[which].add (launch);
-            std::printf ("run %2d %-9s mapped %6.1f ms  painted %6.1f ms  RSS %6.1f MB  peak %6.1f MB  windows %s\n",
+            std::printf ("run %2d %-9s mapped %6.1f ms  painted %6.1f ms  RSS %6.1f MB  PSS %6.1f MB  private %6.1f MB  peak %6.1f MB  windows %s\n",
                          run, which == 0 ? "reference" : "program", launch.mappedMs, launch.paintedMs,
-                         launch.rssKb / 1024.0, launch.peakKb / 1024.0, launch.mappedWindows.c_str());
+                         launch.rssKb / 1024.0, launch.pssKb / 1024.0, launch.privateKb / 1024.0,
+                         launch.peakKb / 1024.0, launch.mappedWindows.c_str());
             std::fflush (stdout);
         }
     }
 
     const char* names[] = { "reference", "program" };
-    std::printf ("\nmedians of %d launches each (settle %d ms)\n", runs, settleMs);
-    std::printf ("%-10s %10s %10s %10s %10s\n", "", "mapped ms", "painted ms", "RSS MB", "peak MB");
+    std::printf ("\nmedians of %d launches each (settle %d ms, %d font files)\n", runs, settleMs, fonts.count);
+    std::printf ("%-10s %10s %10s %10s %10s %10s %10s\n", "", "mapped ms", "painted ms", "RSS MB", "PSS MB", "private MB", "peak MB");
     for (int i = 0; i < 2; ++i)
-        std::printf ("%-10s %10.1f %10.1f %10.1f %10.1f\n", names[i], median (series[i].mapped),
-                     median (series[i].painted), median (series[i].rss), median (series[i].peak));
-    std::printf ("%-10s %10.2f %10.2f %10.2f %10.2f\n", "ratio", median (series[1].mapped) / median (series[0].mapped),
-                 median (series[1].painted) / median (series[0].painted), median (series[1].rss) / median (series[0].rss),
-                 median (series[1].peak) / median (series[0].peak));
+        std::printf ("%-10s %10.1f %10.1f %10.1f %10.1f %10.1f %10.1f\n", names[i], median (series[i].mapped),
+                     median (series[i].painted), median (series[i].rss), median (series[i].pss),
+                     median (series[i].privateMemory), median (series[i].peak));
+
+    const auto ratio = [&series] (const std::vector<double> Series::*values)
+    {
+        return median (series[1].*values) / median (series[0].*values);
+    };
+    std::printf ("%-10s %10.2f %10.2f %10.2f %10.2f %10.2f %10.2f\n", "ratio", ratio (&Series::mapped), ratio (&Series::painted),
+                 ratio (&Series::rss), ratio (&Series::pss), ratio (&Series::privateMemory), ratio (&Series::peak));
 
     XCloseDisplay (display);
     return 0;

@@ -3,24 +3,35 @@
 #   scripts/test.sh            plain build
 #   scripts/test.sh address    AddressSanitizer + UndefinedBehaviorSanitizer (LeakSanitizer included)
 #   scripts/test.sh thread     ThreadSanitizer
+#   scripts/test.sh no-unity   plain build with every source file compiled on its own (no unity
+#                              build), so that each keeps its own includes and no file-scope name
+#                              reaches another file; then the suite, which the build's order of
+#                              definitions could change
 # The soak (ctest label "soak", a thousand unplug/replug cycles) runs only in the address build.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
-sanitizer="${1:-}"
+mode="${1:-}"
+sanitizer="$mode"
+unity=ON
+if [ "$mode" = no-unity ]; then
+    sanitizer=""
+    unity=OFF
+fi
 install_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 
-dir="$ROOT/build${sanitizer:+-$sanitizer}"
+dir="$ROOT/build${mode:+-$mode}"
 benchmarks=ON
-[ -n "$sanitizer" ] && benchmarks=OFF
-build_tree "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALVO_SANITIZER="$sanitizer" -DTALVO_BUILD_BENCHMARKS="$benchmarks"
+[ -n "$mode" ] && benchmarks=OFF
+build_tree "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALVO_SANITIZER="$sanitizer" -DTALVO_BUILD_BENCHMARKS="$benchmarks" \
+    -DTALVO_UNITY_BUILD="$unity"
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$ROOT/tests/tsan.supp"
 
 skip_soak=(-LE soak)
-[ "$sanitizer" = address ] && skip_soak=()
+[ "$mode" = address ] && skip_soak=()
 
 cd "$dir"
 # -noreset: the display outlives its last client, as a desktop's does; a test whose program closes

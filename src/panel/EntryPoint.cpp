@@ -1,9 +1,9 @@
 #include "panel/CommandLineSwitches.h"
 #include "panel/Main.h"
 #include "panel/SingleInstanceChannel.h"
+#include "platform/AllocatorTuning.h"
 
 #include <X11/Xlib.h>
-#include <malloc.h>
 
 #include <cstdio>
 #include <utility>
@@ -22,23 +22,6 @@ namespace
         }
 
         return joined.trim();
-    }
-
-    /** Decoding and rescaling pictures takes buffers of a megabyte or more that live briefly. The
-        allocator raises its threshold for separate mappings to the size of each one freed, so the
-        later ones come from the heap, whose pages stay with the process after use; a fixed
-        threshold gives every large buffer its own mapping, returned to the system when freed.
-
-        The panel's threads share one heap: a heap of each thread's own keeps a few hundred
-        kilobytes of partly used pages (the font list made at start-up on a thread of its own, for
-        one), and the busiest pair, the MIDI input thread copying reports and the message thread
-        freeing them, runs bursts as fast with one.
-    */
-    void tuneTheAllocator()
-    {
-        constexpr int largeBufferBytes = 128 * 1024;
-        mallopt (M_MMAP_THRESHOLD, largeBufferBytes);
-        mallopt (M_ARENA_MAX, 1);
     }
 
     /** The connection the entry point looks for a display with (the framework's window code
@@ -62,7 +45,7 @@ namespace
 
 int main (int argc, char* argv[])
 {
-    tuneTheAllocator();
+    AllocatorTuning::apply();
 
     const auto commandLine = commandLineOf (argc, argv);
 

@@ -3,19 +3,14 @@
 #include "device/RawUsbDeviceLayer.h"
 #include "panel/CommandLineSwitches.h"
 #include "panel/MainComponent.h"
-#include "panel/PanelArtwork.h"
 #include "panel/PanelLayout.h"
 #include "platform/DisplayLoss.h"
 #include "platform/PaintDelivery.h"
 #include "platform/PlatformHost.h"
 #include "platform/WaitingEvents.h"
 #include "platform/WindowManagerRequests.h"
-#include "widgets/Talvoz6ComboBox.h"
 
 #include <cstdio>
-#include <limits>
-#include <thread>
-#include <vector>
 
 namespace
 {
@@ -61,17 +56,6 @@ juce::Rectangle<int> Talvoz3UIApplication::startSizeForUserAreaHeight (int userA
              static_cast<int> (static_cast<float> (designHeight) * scale) };
 }
 
-std::vector<PanelLayout::ArtworkTier> Talvoz3UIApplication::possibleStartTiers()
-{
-    const auto onSmallDisplay = PanelLayout::tierForWidth (startSizeForUserAreaHeight (0).getWidth());
-    const auto onLargeDisplay = PanelLayout::tierForWidth (startSizeForUserAreaHeight (std::numeric_limits<int>::max()).getWidth());
-
-    if (onSmallDisplay == onLargeDisplay)
-        return {onSmallDisplay};
-
-    return {onSmallDisplay, onLargeDisplay};
-}
-
 void Talvoz3UIApplication::initialise (const juce::String& commandLine)
 {
     if (CommandLineSwitches::is (commandLine, CommandLineSwitches::shutdown))
@@ -80,44 +64,67 @@ void Talvoz3UIApplication::initialise (const juce::String& commandLine)
         return;
     }
 
+    const auto resetRequested = CommandLineSwitches::asksForResetAtStart (commandLine);
+
+    listenForLaterLaunches();
+    endOnTheSystemsQuitRequest();
+    startSystemServices();
+    connectToTheDisplay();
+
+    auto window = buildMainWindow();
+
+    if (resetRequested)
+        forgetWindowPosition (*window);
+
+    showAtStartSize (*window);
+    mainWindow = std::move (window);
+
+    if (resetRequested)
+        resetToFactoryDefaults (CommandLineSwitches::asksForDefaults (commandLine));
+
+    if (CommandLineSwitches::is (commandLine, CommandLineSwitches::init))
+    {
+        setApplicationReturnValue (initExitCode);
+        juce::MessageManager::getInstance()->stopDispatchLoop();
+    }
+}
+
+void Talvoz3UIApplication::listenForLaterLaunches()
+{
     // The framework cannot pass a second launch's command line on to us on this platform.
     if (instanceClaim != nullptr)
         instanceClaim->startListening ([this] (const juce::String& otherCommandLine)
                                        {
                                            anotherInstanceStarted (otherCommandLine);
                                        });
+}
 
+void Talvoz3UIApplication::endOnTheSystemsQuitRequest()
+{
     // From here on the system's quit request ends the panel as its close button does; before,
     // there is nothing to save.
     quitSignals = std::make_unique<QuitSignals> ([this] { systemRequestedQuit(); });
+}
 
-    const auto resetRequested = CommandLineSwitches::asksForResetAtStart (commandLine);
-
-    // The desktop's set-up waits about ten milliseconds on a helper program it starts. Meanwhile
-    // a thread makes the panel's typeface, the framework's first, which scans every installed
-    // font, and decodes the pictures that building and laying out the panel would decode: those
-    // of both tiers a start can take, since the start size waits for the desktop. Nothing else
-    // touches fonts or pictures meanwhile.
-    std::vector<PanelArtwork::DecodedPicture> decodedAhead;
-    std::thread startWork ([&decodedAhead]
-                           {
-                               TalvoComboBoxLookAndFeel::getCustomFont ({});
-                               decodedAhead = PanelArtwork::decodeAhead (possibleStartTiers());
-                           });
-
+void Talvoz3UIApplication::startSystemServices()
+{
     // Before the panel, whose construction looks for an interface already plugged in.
     systemServices.start (PlatformHost::get(), usbVendorId, usbProductId);
+}
 
+void Talvoz3UIApplication::connectToTheDisplay()
+{
     juce::Desktop::getInstance();
-    startWork.join();
-    PanelArtwork::fileInImageCache (decodedAhead);
 
     if (onDisplayConnected != nullptr)
         onDisplayConnected();
 
     DisplayLoss::handleWith ([this] { displayLost(); });
     WaitingEvents::deliverFromNowOn();
+}
 
+std::unique_ptr<Talvoz3UIApplication::MainWindow> Talvoz3UIApplication::buildMainWindow()
+{
     // The window is built off the desktop and placed there once it has its start size: each
     // change of title bar, constrainer or resizability recreates a window that is already on the
     // desktop and shows it at once, first at the framework's default size, then at the panel's
@@ -125,48 +132,46 @@ void Talvoz3UIApplication::initialise (const juce::String& commandLine)
     auto window = std::make_unique<MainWindow> (getApplicationName() + " v" + getApplicationVersion());
     window->setUsingNativeTitleBar (true);
     window->setContentOwned (new MainComponent(), true);
-
     window->constrainClientArea();
+    return window;
+}
 
-    if (resetRequested)
-        if (auto* panel = panelOf (window.get()))
-            panel->savedWindowPosition ({});
-
-    window->setResizable (true, true);
+void Talvoz3UIApplication::showAtStartSize (MainWindow& window)
+{
+    window.setResizable (true, true);
 
     const auto* mainDisplay = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay();
     const auto startSize = startSizeForUserAreaHeight (mainDisplay != nullptr ? mainDisplay->userArea.getHeight() : 0);
 
-    window->setSize (startSize.getWidth(), startSize.getHeight());
-    window->centreWithSize (startSize.getWidth(), startSize.getHeight());
+    window.setSize (startSize.getWidth(), startSize.getHeight());
+    window.centreWithSize (startSize.getWidth(), startSize.getHeight());
 
     // On the desktop, still hidden: the native frame can be measured now, and the window manager
     // knows the limits before it first shows the window.
-    window->addToDesktop();
-    window->publishClientAreaLimits();
+    window.addToDesktop();
+    window.publishClientAreaLimits();
 
-    window->setVisible (true);
+    window.setVisible (true);
+}
 
-    mainWindow = std::move (window);
+void Talvoz3UIApplication::forgetWindowPosition (MainWindow& window)
+{
+    if (auto* panel = panelOf (&window))
+        panel->savedWindowPosition ({});
+}
 
-    // The buttons hold their pictures now; those of the tier not taken go.
-    decodedAhead.clear();
-    juce::ImageCache::releaseUnusedImages();
+void Talvoz3UIApplication::resetToFactoryDefaults (bool showAgain)
+{
+    auto* panel = panelOf (mainWindow.get());
 
-    if (auto* panel = panelOf (mainWindow.get()); panel != nullptr && resetRequested)
-    {
-        panel->setFactoryDefaults();
-        storeWindowPosition ({});
+    if (panel == nullptr)
+        return;
 
-        if (CommandLineSwitches::asksForDefaults (commandLine))
-            mainWindow->setVisible (true);
-    }
+    panel->setFactoryDefaults();
+    forgetWindowPosition (*mainWindow);
 
-    if (CommandLineSwitches::is (commandLine, CommandLineSwitches::init))
-    {
-        setApplicationReturnValue (initExitCode);
-        juce::MessageManager::getInstance()->stopDispatchLoop();
-    }
+    if (showAgain)
+        mainWindow->setVisible (true);
 }
 
 void Talvoz3UIApplication::shutdown()

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "panel/OVKBorderBoundsConstrainer.h"
-#include "panel/PanelLayout.h"
 #include "panel/SingleInstanceChannel.h"
 #include "platform/WindowSizeHints.h"
 #include "platform/linux/QuitSignals.h"
@@ -11,7 +10,6 @@
 
 #include <functional>
 #include <optional>
-#include <vector>
 
 /** The program: one instance only, the command-line switches, and the one main window. */
 class Talvoz3UIApplication final : public juce::JUCEApplication
@@ -85,9 +83,6 @@ public:
     */
     static juce::Rectangle<int> startSizeForUserAreaHeight (int userAreaHeight);
 
-    /** The artwork tiers of the start sizes, for a small main display and for a large one. */
-    static std::vector<PanelLayout::ArtworkTier> possibleStartTiers();
-
     /** Called once the framework has its own connection to the display. */
     std::function<void()> onDisplayConnected;
 
@@ -99,6 +94,38 @@ public:
     std::unique_ptr<SingleInstanceChannel::Claim> instanceClaim;
 
 private:
+    // The start's steps, in the order initialise takes them.
+
+    /** Later launches hand their command lines to this panel from now on. */
+    void listenForLaterLaunches();
+
+    /** The system's quit request (SIGTERM, SIGHUP) ends the panel as its close button does. */
+    void endOnTheSystemsQuitRequest();
+
+    /** USB, audio-device and power events from the system reach the platform layer. */
+    void startSystemServices();
+
+    /** The framework connects to the display; its loss and the events its own reads leave
+        waiting are handled from then on.
+    */
+    void connectToTheDisplay();
+
+    /** The main window with its title bar, the panel as its content and the panel's constraints;
+        not yet on the desktop.
+    */
+    std::unique_ptr<MainWindow> buildMainWindow();
+
+    /** Resizable, at the start size for the main display and centred on it; then put on the
+        desktop and shown, so that its native window is made once, at that size.
+    */
+    static void showAtStartSize (MainWindow& window);
+
+    /** Stores an empty window state. */
+    static void forgetWindowPosition (MainWindow& window);
+
+    /** The factory reset of a start switch; "/default" and "/defaults" show the window again. */
+    void resetToFactoryDefaults (bool showAgain);
+
     void storeWindowPosition (const juce::String& state);
 
     /** Keeps the main window on top for a moment after a second launch, then restores it; only

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
-#include <iterator>
 #include <vector>
 
 namespace PanelArtwork
@@ -44,14 +43,6 @@ namespace
 
     const EmbeddedFile initialBackgroundFile = TALVO_EMBEDDED (71);
 
-    /** The files the panel's construction decodes through the image cache: pan and fader knobs,
-        meter bar, lamp sprite and the about box's picture.
-    */
-    const EmbeddedFile constructionFiles[] = {
-        TALVO_EMBEDDED (66), TALVO_EMBEDDED (64), TALVO_EMBEDDED (65),
-        TALVO_EMBEDDED (69), TALVO_EMBEDDED (68), TALVO_EMBEDDED (77),
-    };
-
     std::atomic<bool> decodedSinceRelease { false };
 
 #undef TALVO_EMBEDDED
@@ -60,12 +51,6 @@ namespace
     {
         decodedSinceRelease = true;
         return tieredFiles[(int)picture][(int)tier];
-    }
-
-    /** The key under which the image cache files a picture loaded from memory: its address. */
-    juce::int64 imageCacheKey (const EmbeddedFile& file)
-    {
-        return (juce::int64)(juce::pointer_sized_int)file.data;
     }
 
     struct ByteSpan
@@ -90,9 +75,6 @@ namespace
         for (const auto& tiers : tieredFiles)
             for (const auto& file : tiers)
                 add (file);
-
-        for (const auto& file : constructionFiles)
-            add (file);
 
         add (initialBackgroundFile);
         std::sort (files.begin(), files.end(), [] (const ByteSpan& a, const ByteSpan& b) { return a.begin < b.begin; });
@@ -122,39 +104,6 @@ juce::Image decodePicture (Picture picture, PanelLayout::ArtworkTier tier)
 {
     const auto file = fileOf (picture, tier);
     return juce::ImageFileFormat::loadFrom (file.data, (std::size_t)file.size);
-}
-
-std::vector<DecodedPicture> decodeAhead (const std::vector<PanelLayout::ArtworkTier>& tiers)
-{
-    std::vector<DecodedPicture> pictures;
-
-    const auto decode = [&pictures] (const EmbeddedFile& file)
-    {
-        const auto key = imageCacheKey (file);
-
-        // The large tier's lamp sprite is also one of the construction's files.
-        if (std::none_of (pictures.begin(), pictures.end(), [key] (const DecodedPicture& p) { return p.cacheKey == key; }))
-            pictures.push_back ({key, juce::ImageFileFormat::loadFrom (file.data, (std::size_t)file.size)});
-    };
-
-    decodedSinceRelease = true;
-
-    for (const auto& file : constructionFiles)
-        decode (file);
-
-    // Every picture of the tier but its background, which the background's own worker decodes.
-    for (const auto tier : tiers)
-        for (auto picture = (int)Picture::panelBackground + 1; picture < (int)std::size (tieredFiles); ++picture)
-            decode (tieredFiles[picture][(int)tier]);
-
-    return pictures;
-}
-
-void fileInImageCache (const std::vector<DecodedPicture>& pictures)
-{
-    for (const auto& picture : pictures)
-        if (picture.image.isValid())
-            juce::ImageCache::addImageToCache (picture.image, picture.cacheKey);
 }
 
 void releaseDecodingMemory()

@@ -41,24 +41,6 @@ juce::Image loadPicture (Picture picture, PanelLayout::ArtworkTier tier);
 */
 juce::Image decodePicture (Picture picture, PanelLayout::ArtworkTier tier);
 
-/** A picture decoded ahead of its first use, with the key the image cache files it under. */
-struct DecodedPicture
-{
-    juce::int64 cacheKey;
-    juce::Image image;
-};
-
-/** Decodes, bypassing the image cache, the pictures the panel's construction takes (knobs, meter
-    bar, lamp sprite, about picture) and the button pictures of each tier given: what a start
-    would otherwise decode on the message thread, for a thread that has the time. Any thread.
-*/
-std::vector<DecodedPicture> decodeAhead (const std::vector<PanelLayout::ArtworkTier>& tiers);
-
-/** Files pictures decoded ahead in the image cache, where the panel's own loads find them
-    instead of decoding. Message thread.
-*/
-void fileInImageCache (const std::vector<DecodedPicture>& pictures);
-
 /** Gives the system back the memory that decoding used and no longer needs: the pages holding
     the embedded files (a later decode reads them in again) and the heap pages the decoders freed.
     Does nothing if nothing was decoded since the last call. Any thread.

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 

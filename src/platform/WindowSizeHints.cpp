@@ -1,10 +1,6 @@
-// The framework's X11 classes are visible only with this set before its header is first read, so
-// this file is compiled on its own, outside its folder's unity build.
-#define JUCE_GUI_BASICS_INCLUDE_XHEADERS 1
+#include "platform/FrameworkX11Internals.h"   // first: the framework's X11 classes, for its one version
 
 #include "platform/WindowSizeHints.h"
-
-#include <juce_gui_basics/juce_gui_basics.h>
 
 namespace WindowSizeHints
 {

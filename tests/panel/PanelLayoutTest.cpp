@@ -265,38 +265,6 @@ TEST_F (PanelLayoutOnThePanel, APaintGivesBackTheMemoryOfTheFilesItDecoded)
         EXPECT_EQ (panel->m_background.getPixelAt (point.x, point.y), again.getPixelAt (point.x, point.y));
 }
 
-TEST (PanelArtwork, PicturesDecodedAheadAreTheOnesThePanelsLoadsFind)
-{
-    juce::ImageCache::releaseUnusedImages(); // what earlier tests in this process loaded
-
-    const auto pictures = PanelArtwork::decodeAhead ({ArtworkTier::medium});
-    PanelArtwork::fileInImageCache (pictures);
-
-    const auto decodedAhead = [&pictures] (const char* file) -> juce::ImagePixelData*
-    {
-        for (const auto& picture : pictures)
-            if (picture.cacheKey == (juce::int64)(juce::pointer_sized_int)file)
-                return picture.image.getPixelData();
-
-        return nullptr;
-    };
-
-    // The same picture objects, not decodes of their own: a medium button and the meter bar.
-    ASSERT_NE (decodedAhead (OVKBIN::temp_binary_data_11), nullptr);
-    EXPECT_EQ (PanelArtwork::loadPicture (PanelArtwork::Picture::muteButton, ArtworkTier::medium).getPixelData(),
-               decodedAhead (OVKBIN::temp_binary_data_11));
-    ASSERT_NE (decodedAhead (OVKBIN::temp_binary_data_69), nullptr);
-    EXPECT_EQ (juce::ImageCache::getFromMemory (OVKBIN::temp_binary_data_69, OVKBIN::temp_binary_data_69Size).getPixelData(),
-               decodedAhead (OVKBIN::temp_binary_data_69));
-
-    // Only the tier asked for, and no background: its own worker makes that.
-    EXPECT_EQ (decodedAhead (OVKBIN::temp_binary_data_58), nullptr) << "large mute picture";
-    EXPECT_EQ (decodedAhead (OVKBIN::temp_binary_data_23), nullptr) << "medium background";
-
-    for (const auto& picture : pictures)
-        EXPECT_TRUE (picture.image.isValid());
-}
-
 TEST (BackgroundRescaler, AStalePreparationIsNeverPainted)
 {
     BackgroundRescaler rescaler;
