@@ -114,7 +114,7 @@ void AboutWindow::buttonClicked (juce::Button* button)
 juce::DialogWindow* AboutWindow::createDialog (AboutWindow* content)
 {
     juce::DialogWindow::LaunchOptions options;
-    options.dialogTitle = "About Talvo z3 Control";
+    options.dialogTitle = "About " JUCE_APPLICATION_NAME_STRING;
     options.content.setOwned (content);
     options.escapeKeyTriggersCloseButton = true;
     options.useNativeTitleBar = true;

@@ -14,7 +14,7 @@
 
 namespace
 {
-    constexpr const char* applicationName = "Talvo z3 Control";
+    constexpr const char* applicationName = JUCE_APPLICATION_NAME_STRING; // the build's one definition
     constexpr const char* fullVersion = JUCE_APPLICATION_VERSION_STRING; // the project's version
     constexpr int initExitCode = 4321;
     constexpr int raiseOnTopMs = 200;

@@ -52,7 +52,7 @@ namespace
 
     int inhibitArguments (const SystemBusLibrary& library, sd_bus_message* m)
     {
-        return library.sd_bus_message_append (m, "ssss", "sleep", "Talvo z3 Control",
+        return library.sd_bus_message_append (m, "ssss", "sleep", JUCE_APPLICATION_NAME_STRING,
                                               "Closes the interface's connection before the machine sleeps", "delay");
     }
 }
