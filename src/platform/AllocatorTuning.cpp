@@ -10,7 +10,10 @@ namespace AllocatorTuning
 {
     bool apply()
     {
-       #if defined(__GLIBC__)
+       #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+        // A sanitizer serves every allocation itself; some accept these calls, none follows them.
+        return false;
+       #elif defined(__GLIBC__)
         // Decoding and rescaling pictures takes buffers of a megabyte or more that live briefly.
         // glibc raises its threshold for separate mappings to the size of each one freed, so the
         // later ones come from the heap, whose pages stay with the process after use; a fixed
