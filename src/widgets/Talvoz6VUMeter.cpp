@@ -29,6 +29,11 @@ Talvoz6VUMeter::Talvoz6VUMeter()
                    .getClippedImage ({ 0, 380, 8, 380 });
     releaseFactor = 0.07995558f;
     setBufferedToImage (true);
+
+    // Every paint covers the whole meter with opaque colours. Saying so lets a reading repaint the
+    // meter alone: without it, the framework redraws whatever lies under the meter first (the
+    // panel's whole background, clipped to the meter) at every reading.
+    setOpaque (true);
 }
 
 Talvoz6VUMeter::~Talvoz6VUMeter() = default;

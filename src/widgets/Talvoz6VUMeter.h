@@ -9,8 +9,8 @@
     The meter does not own its level: it reads the byte that levelSource points to whenever it
     paints, applies its own fall-back (instant rise, a fixed fraction of the gap per paint on the
     way down, zero below 5 %) and draws. It has no timer: it moves only when the owner repaints it.
-    Buffered to an image, so the framework calls paint only after a repaint request.
-    Message thread only.
+    Buffered to an image, so the framework calls paint only after a repaint request, and opaque,
+    so a repaint draws the meter alone and nothing under it. Message thread only.
 */
 class Talvoz6VUMeter final : public juce::Component
 {

@@ -52,3 +52,33 @@ TEST (MainWindowPaint, APaintedPictureIsSentOnceTheStepOfTheMessageLoopThatPaint
     drainPendingMessages();
     EXPECT_FALSE (displayHoldsUnsentRequests());
 }
+
+TEST (MainWindowPaint, APictureOfOnlyAnOpaqueChildIsSentToo)
+{
+    // A meter's reading: the framework paints the opaque child alone and skips the window's own
+    // paint, whose picture must still leave.
+    Talvoz3UIApplication::MainWindow window ("Paint delivery");
+    auto* content = new CountedPaints();
+    CountedPaints opaqueChild;
+    opaqueChild.setOpaque (true);
+    content->addAndMakeVisible (opaqueChild);
+    window.setContentOwned (content, false);
+    window.setSize (100, 100);
+    opaqueChild.setBounds (4, 4, 8, 8);  // the area sent is small enough to wait in the buffer
+    window.addToDesktop();
+    window.setVisible (true);
+
+    ASSERT_TRUE (pumpMessagesUntil ([&] { return opaqueChild.count > 0 && paintsPendingFor (window) == 0; }, 5000));
+    window.getPeer()->performAnyPendingRepaintsNow();  // whatever else the showing left dirty
+    ASSERT_TRUE (pumpMessagesUntil ([&] { return paintsPendingFor (window) == 0; }, 5000));
+    drainPendingMessages();
+
+    const auto contentPaints = content->count;
+    opaqueChild.repaint();
+    window.getPeer()->performAnyPendingRepaintsNow();
+    ASSERT_EQ (content->count, contentPaints) << "the framework now paints what lies under an opaque child";
+    ASSERT_TRUE (displayHoldsUnsentRequests());
+
+    drainPendingMessages();
+    EXPECT_FALSE (displayHoldsUnsentRequests());
+}

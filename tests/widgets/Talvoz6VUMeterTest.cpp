@@ -159,6 +159,41 @@ TEST (Talvoz6VUMeter, IsBufferedAndPaintsOnlyOnRequest)
     EXPECT_EQ (m.meter.currentLevel, 96);
 }
 
+TEST (Talvoz6VUMeter, AReadingRedrawsTheMeterAloneAndNothingUnderIt)
+{
+    struct CountedPanel final : Panel
+    {
+        CountedPanel() : Panel (496) {}
+        void paint (juce::Graphics&) override { ++paints; }
+        int paints = 0;
+    };
+
+    CountedPanel panel;
+    Talvoz6VUMeter meter;
+    std::int8_t level = 80;
+    panel.addAndMakeVisible (meter);
+    meter.levelSource = &level;
+    meter.setBounds (72, 268, 8, 380);
+
+    // What a window's paint does with the area a repaint request made dirty.
+    juce::Image window (juce::Image::RGB, 496, 1360, true);
+    const auto paintDirtyArea = [&] (juce::Rectangle<int> area)
+    {
+        juce::Graphics g (window);
+        g.reduceClipRegion (area);
+        panel.paintEntireComponent (g, false);
+    };
+
+    paintDirtyArea (panel.getLocalBounds());
+    ASSERT_EQ (panel.paints, 1);
+
+    level = 30;
+    meter.repaint();
+    paintDirtyArea (meter.getBounds());
+    EXPECT_EQ (panel.paints, 1) << "the panel under the meter was drawn again";
+    EXPECT_EQ (meter.currentLevel, 76) << "the meter did not paint the reading";
+}
+
 TEST (Talvoz6VUMeter, WithoutParentOrDisplayItScalesToTheDesignWidth)
 {
     // A headless process (or one whose display went away) has no display to measure.
