@@ -51,5 +51,16 @@ public:
     juce::ColourGradient gradient;
 
 private:
+    /** The background, the gradient over (0, height - shown, width, shown), the outline. */
+    void paintAsGradient (juce::Graphics&, float shown) const;
+
+    /** The same picture, its whole rows copied from fullBar: for a context that does not scale. */
+    void paintFromFullBar (juce::Graphics&, float shown) const;
+
+    int outlineThickness() const;
+
+    /** The gradient over the whole meter, remade by each resize. */
+    juce::Image fullBar;
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (Talvoz6VUMeter)
 };
