@@ -69,14 +69,23 @@ TEST (MainWindowPaint, APictureOfOnlyAnOpaqueChildIsSentToo)
     window.setVisible (true);
 
     ASSERT_TRUE (pumpMessagesUntil ([&] { return opaqueChild.count > 0 && paintsPendingFor (window) == 0; }, 5000));
-    window.getPeer()->performAnyPendingRepaintsNow();  // whatever else the showing left dirty
-    ASSERT_TRUE (pumpMessagesUntil ([&] { return paintsPendingFor (window) == 0; }, 5000));
-    drainPendingMessages();
 
-    const auto contentPaints = content->count;
-    opaqueChild.repaint();
-    window.getPeer()->performAnyPendingRepaintsNow();
-    ASSERT_EQ (content->count, contentPaints) << "the framework now paints what lies under an opaque child";
+    // Whatever else the display still asks to have painted (an exposure, the focus) would be
+    // painted with the child: try again until the child's repaint is the only one.
+    bool childAlone = false;
+    for (int attempt = 0; attempt < 10 && ! childAlone; ++attempt)
+    {
+        window.getPeer()->performAnyPendingRepaintsNow();
+        ASSERT_TRUE (pumpMessagesUntil ([&] { return paintsPendingFor (window) == 0; }, 5000));
+        drainPendingMessages();
+
+        const auto contentPaints = content->count, childPaints = opaqueChild.count;
+        opaqueChild.repaint();
+        window.getPeer()->performAnyPendingRepaintsNow();
+        childAlone = content->count == contentPaints && opaqueChild.count > childPaints;
+    }
+
+    ASSERT_TRUE (childAlone) << "the framework now paints what lies under an opaque child";
     ASSERT_TRUE (displayHoldsUnsentRequests());
 
     drainPendingMessages();
