@@ -14,6 +14,7 @@
 #include "panel/BackgroundRescaler.h"
 #include "panel/FrameClock.h"
 #include "panel/PanelLayout.h"
+#include "panel/TierPrefetch.h"
 #include "widgets/OVKLabel.h"
 #include "widgets/PopupMenuLookAndFeel.h"
 #include "widgets/SliderLookAndFeel2.h"
@@ -299,6 +300,9 @@ public:
     /** Cuts every button group's frames out of its picture of the current tier. */
     void applyButtonPictures();
 
+    /** A live resize has had no new size for a while: the pictures kept for its next sizes go. */
+    void resizeSettled();
+
     /** The artwork tier's scale chosen by the last layout: 1.0, 0.75 or 0.5. */
     float m_uiScale = 1.0f;
 
@@ -310,6 +314,14 @@ public:
 
     /** The artwork tier the last layout chose for the background. */
     PanelLayout::ArtworkTier m_backgroundTier = PanelLayout::ArtworkTier::large;
+
+    /** Set by a layout of the panel on screen, cleared when no new size came for a while: the
+        decoded pictures of every tier stay in the image cache meanwhile, for the next sizes.
+    */
+    bool m_resizeUnderWay = false;
+
+    /** Decodes the tier across the boundary that a live resize is nearing. */
+    TierPrefetch m_tierPrefetch;
 
     //==============================================================================
     // Snapshots (MainComponentSnapshots.cpp)

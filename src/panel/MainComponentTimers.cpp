@@ -206,6 +206,10 @@ void MainComponent::timerCallback (int timerID)
             m_outputFaderMoving = false;
             break;
 
+        case resizeSettledTimer:
+            resizeSettled();
+            break;
+
         case portsOpenedTimer:
         case deviceArrivedTimer:
             stopTimer (timerID); // markers of the connection sequence; nothing depends on them

@@ -150,6 +150,25 @@ std::vector<DecodedPicture> decodeAhead (const std::vector<PanelLayout::ArtworkT
     return pictures;
 }
 
+bool isInImageCache (Picture picture, PanelLayout::ArtworkTier tier)
+{
+    return juce::ImageCache::getFromHashCode (imageCacheKey (tieredFiles[(int)picture][(int)tier])).isValid();
+}
+
+std::vector<DecodedPicture> decodeTier (PanelLayout::ArtworkTier tier)
+{
+    std::vector<DecodedPicture> pictures;
+    decodedSinceRelease = true;
+
+    for (const auto& tiers : tieredFiles)
+    {
+        const auto& file = tiers[(int)tier];
+        pictures.push_back ({imageCacheKey (file), juce::ImageFileFormat::loadFrom (file.data, (std::size_t)file.size)});
+    }
+
+    return pictures;
+}
+
 void fileInImageCache (const std::vector<DecodedPicture>& pictures)
 {
     for (const auto& picture : pictures)

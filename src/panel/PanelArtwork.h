@@ -48,6 +48,14 @@ struct DecodedPicture
     juce::Image image;
 };
 
+/** Whether the image cache holds this picture of this tier, decoded. Message thread. */
+bool isInImageCache (Picture picture, PanelLayout::ArtworkTier tier);
+
+/** Decodes every picture of one tier, its background included, bypassing the image cache: what a
+    layout pass into that tier would decode. Any thread.
+*/
+std::vector<DecodedPicture> decodeTier (PanelLayout::ArtworkTier tier);
+
 /** Decodes, bypassing the image cache, the pictures the panel's construction takes (knobs, meter
     bar, lamp sprite, about picture) and the button pictures of each tier given: what a start
     would otherwise decode on the message thread, for a thread that has the time. Any thread.
