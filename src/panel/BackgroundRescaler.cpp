@@ -36,7 +36,7 @@ juce::Image BackgroundRescaler::make (PanelLayout::ArtworkTier tier, juce::Recta
     if (size.isEmpty())
         return {};
 
-    return rescaleTo (PanelArtwork::loadPicture (PanelArtwork::Picture::panelBackground, tier), size);
+    return rescaleTo (PanelArtwork::loadBackgroundPicture (tier), size);
 }
 
 juce::Image BackgroundRescaler::rescale (PanelLayout::ArtworkTier tier, juce::Rectangle<int> size)

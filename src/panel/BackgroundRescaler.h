@@ -27,8 +27,8 @@ public:
     void prepare (PanelLayout::ArtworkTier tier, juce::Rectangle<int> size);
 
     /** The background of this tier and size: the prepared one when it matches (waiting for it if
-        it is still being made), otherwise made now from the tier picture in the image cache. A
-        null image for an empty size.
+        it is still being made), otherwise made now from the tier picture in the image cache
+        (PanelArtwork::loadBackgroundPicture). A null image for an empty size.
     */
     juce::Image make (PanelLayout::ArtworkTier tier, juce::Rectangle<int> size);
 

@@ -220,8 +220,9 @@ void MainComponent::paint (juce::Graphics& g)
     updateBackground();
 
     // Everything on screen is decoded by now; what it was decoded from and with is not needed
-    // until the next resize or tier.
-    PanelArtwork::releaseDecodingMemory();
+    // until the next resize or tier. A live resize gives it back once it settles.
+    if (! m_resizeUnderWay)
+        PanelArtwork::releaseDecodingMemory();
 
     if (m_background.isValid())
         g.drawImageAt (m_background, 0, 0);

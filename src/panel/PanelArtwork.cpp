@@ -118,6 +118,18 @@ juce::Image loadPicture (Picture picture, PanelLayout::ArtworkTier tier)
     return juce::ImageCache::getFromMemory (file.data, file.size);
 }
 
+juce::Image loadBackgroundPicture (PanelLayout::ArtworkTier tier)
+{
+    const auto key = imageCacheKey (tieredFiles[(int)Picture::panelBackground][(int)tier]);
+
+    if (auto cached = juce::ImageCache::getFromHashCode (key); cached.isValid())
+        return cached;
+
+    auto opaque = decodePicture (Picture::panelBackground, tier).convertedToFormat (juce::Image::RGB);
+    juce::ImageCache::addImageToCache (opaque, key);
+    return opaque;
+}
+
 juce::Image decodePicture (Picture picture, PanelLayout::ArtworkTier tier)
 {
     const auto file = fileOf (picture, tier);
@@ -166,6 +178,8 @@ std::vector<DecodedPicture> decodeTier (PanelLayout::ArtworkTier tier)
         pictures.push_back ({imageCacheKey (file), juce::ImageFileFormat::loadFrom (file.data, (std::size_t)file.size)});
     }
 
+    auto& background = pictures[(size_t)Picture::panelBackground].image;
+    background = background.convertedToFormat (juce::Image::RGB);
     return pictures;
 }
 

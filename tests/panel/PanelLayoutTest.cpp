@@ -374,6 +374,24 @@ TEST (BackgroundRescaler, MakesEachSizeFromTheTierPictureInTheImageCache)
 
     juce::ImageCache::releaseUnusedImages();
     EXPECT_FALSE (cached (OVKBIN::temp_binary_data_23)) << "the rescaled backgrounds hold nothing of it";
+
+    // The cache keeps the tier picture without an alpha channel; the steps of a resize show the
+    // very pixels of the framework's own rescale all the same, across and beside each boundary.
+    for (const auto width : { 248, 267, 268, 372, 373, 471, 496 })
+    {
+        const juce::Rectangle<int> size (0, 0, width, heightForWidth (width));
+        const auto tier = PanelLayout::tierForWidth (width);
+        const auto made = rescaler.make (tier, size);
+        const auto expected = rescaledOnBlack (tier, size);
+
+        int differing = 0;
+        for (int y = 0; y < size.getHeight(); ++y)
+            for (int x = 0; x < width; ++x)
+                differing += made.getPixelAt (x, y) != expected.getPixelAt (x, y) ? 1 : 0;
+
+        EXPECT_EQ (differing, 0) << width;
+    }
+    EXPECT_FALSE (PanelArtwork::loadBackgroundPicture (ArtworkTier::large).hasAlphaChannel());
 }
 
 //==============================================================================
