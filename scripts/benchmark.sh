@@ -23,3 +23,11 @@ xvfb-run -a "$dir/benchmarks/talvo_benchmarks" \
 xvfb-run -a -s "-screen 0 1920x1080x24" \
     "$dir/benchmarks/talvo_launch_probe" --runs "$runs" \
     "$dir/benchmarks/talvo_reference_window" "$dir/Talvo z3 Control"
+
+# Meters and live resizes, as a user feels them (the layout passes across a tier are among the
+# Google Benchmark cases above). The panel connected to the simulated interface in a window on a
+# display tall enough for its large start size: its CPU while meters move, per report rate; then
+# the real program under openbox, dragged by its corner in 4-pixel steps, every step's picture
+# watched for on the screen.
+xvfb-run -a -s "-screen 0 1600x1600x24" "$dir/benchmarks/talvo_meter_load" --seconds 10
+xvfb-run -a -s "-screen 0 1600x1600x24" "$dir/benchmarks/talvo_resize_probe" --drags 3 "$dir/Talvo z3 Control"

@@ -23,7 +23,8 @@ enum TimerId : int
     sampleRateSyncTimer   = 4113, ///< aligns the sample rates of the interface's two audio devices
     muteAllOutputsTimer   = 4114, ///< one-shot: first half of the mute-all button
     muteAllSourcesTimer   = 4115, ///< one-shot: second half of the mute-all button
-    outputFaderIdleTimer  = 4116  ///< clears the output-fader moving flag
+    outputFaderIdleTimer  = 4116, ///< clears the output-fader moving flag
+    resizeSettledTimer    = 4117  ///< one-shot: a live resize has ended; its spare pictures go
 };
 
 /** The jobs that run once per start: their callback stops the id before the job runs. The port
@@ -45,6 +46,7 @@ constexpr bool isOneShotTimer (int timerID) noexcept
         case factoryResetTimer:
         case muteAllOutputsTimer:
         case muteAllSourcesTimer:
+        case resizeSettledTimer:
             return true;
 
         default:
@@ -78,4 +80,5 @@ namespace TimerIntervals
     constexpr int muteAllSourcesDelay  = 100;
     constexpr int outputFaderIdleAfterMuteAll = 150;
     constexpr int outputFaderIdleAfterSend = 100; ///< after each output-strip send group
+    constexpr int resizeSettle         = 500;   ///< after the last size of a live resize
 }

@@ -31,26 +31,12 @@ juce::Image BackgroundRescaler::make (PanelLayout::ArtworkTier tier, juce::Recta
     jobResult = {};
 
     if (matches)
-    {
-        heldPicture = {};
         return prepared;
-    }
 
     if (size.isEmpty())
         return {};
 
-    if (! heldPicture.isValid() || heldTier != tier)
-    {
-        heldPicture = decode (tier);
-        heldTier = tier;
-    }
-
-    return rescaleTo (heldPicture, size);
-}
-
-void BackgroundRescaler::letGoOfTierPicture()
-{
-    heldPicture = {};
+    return rescaleTo (PanelArtwork::loadBackgroundPicture (tier), size);
 }
 
 juce::Image BackgroundRescaler::rescale (PanelLayout::ArtworkTier tier, juce::Rectangle<int> size)

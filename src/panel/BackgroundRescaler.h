@@ -9,9 +9,9 @@
 /** Makes the panel's background: the tier's picture decoded and rescaled with high quality to
     the panel's size. The costly part of a first paint, so the work can start on a worker thread
     while the window is still being put on screen; the paint collects the result, or makes it
-    there and then if nothing matching was prepared. Made there, as a window is being resized,
-    the decoded tier picture is held for the next size, until a paint that needs no new background
-    shows the resize is over: it is twice the size of what is shown from it.
+    there and then if nothing matching was prepared. Made there, the background comes from the
+    tier picture in the image cache, which keeps it for the next size of a resize until the panel
+    lets go of unused pictures.
 
     Message thread only; the worker touches nothing but its own job.
 */
@@ -27,19 +27,13 @@ public:
     void prepare (PanelLayout::ArtworkTier tier, juce::Rectangle<int> size);
 
     /** The background of this tier and size: the prepared one when it matches (waiting for it if
-        it is still being made), otherwise made now from the tier picture, which is then held.
-        A null image for an empty size.
+        it is still being made), otherwise made now from the tier picture in the image cache
+        (PanelArtwork::loadBackgroundPicture). A null image for an empty size.
     */
     juce::Image make (PanelLayout::ArtworkTier tier, juce::Rectangle<int> size);
 
-    /** Drops the tier picture held since the last make. */
-    void letGoOfTierPicture();
-
     /** Whether a job was started and not yet collected. */
     bool isPreparing() const noexcept { return worker.joinable(); }
-
-    /** Whether a decoded tier picture is held. */
-    bool holdsTierPicture() const noexcept { return heldPicture.isValid(); }
 
     /** The background itself, made on the calling thread. */
     static juce::Image rescale (PanelLayout::ArtworkTier tier, juce::Rectangle<int> size);
@@ -53,8 +47,6 @@ private:
     PanelLayout::ArtworkTier jobTier = PanelLayout::ArtworkTier::large;
     juce::Rectangle<int> jobSize;
     juce::Image jobResult;
-    juce::Image heldPicture;
-    PanelLayout::ArtworkTier heldTier = PanelLayout::ArtworkTier::large;
 
     JUCE_DECLARE_NON_COPYABLE (BackgroundRescaler)
 };

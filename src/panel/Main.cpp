@@ -276,11 +276,12 @@ Talvoz3UIApplication::MainWindow::~MainWindow()
     borderConstrainer = nullptr;
 }
 
-void Talvoz3UIApplication::MainWindow::paint (juce::Graphics& g)
+void Talvoz3UIApplication::MainWindow::paintOverChildren (juce::Graphics& g)
 {
-    juce::DocumentWindow::paint (g);
+    juce::DocumentWindow::paintOverChildren (g);
 
-    // The panel's content is not opaque, so every paint of the window passes through here.
+    // The framework ends every paint of the window here, including one that only an opaque
+    // child covers (a meter's reading), for which it skips the window's own paint.
     PaintDelivery::sendAfterThisPaint();
 }
 

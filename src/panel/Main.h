@@ -40,7 +40,8 @@ public:
         ~MainWindow() override;
 
         void closeButtonPressed() override;
-        void paint (juce::Graphics& g) override;
+        /** Sends each painted picture of the window to the display once its paint is over. */
+        void paintOverChildren (juce::Graphics& g) override;
         void moved() override;
         void resized() override;
 

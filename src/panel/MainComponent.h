@@ -12,7 +12,9 @@
 #include "mixer/SettingsStore.h"
 #include "mixer/StripSends.h"
 #include "panel/BackgroundRescaler.h"
+#include "panel/FrameClock.h"
 #include "panel/PanelLayout.h"
+#include "panel/TierPrefetch.h"
 #include "widgets/OVKLabel.h"
 #include "widgets/PopupMenuLookAndFeel.h"
 #include "widgets/SliderLookAndFeel2.h"
@@ -123,13 +125,19 @@ public:
     // MIDI input (MainComponentMidiInput.cpp)
 
     /** Called on the MIDI input thread: queues a copy of the message (unless the updater runs) and
-        triggers the asynchronous update. Never parses. Says once on standard error when the queue
+        triggers the asynchronous update, except for a meter reading while the window draws frames,
+        which waits for the next frame. Never parses. Says once on standard error when the queue
         starts dropping.
     */
     void handleIncomingMidiMessage (juce::MidiInput* source, const juce::MidiMessage& message) override;
 
     /** Takes every queued message and parses them in arrival order. */
     void handleAsyncUpdate() override;
+
+    /** A frame of the window starts: the readings waiting for it are parsed now, so that the
+        frame's paint shows them. Called by the window's display refresh.
+    */
+    void frameStarting();
 
     /** Applies one System Exclusive report of the interface to the mixer model and the controls,
         without notification, so nothing is sent back. A message shorter than its command's layout
@@ -294,6 +302,9 @@ public:
     /** Cuts every button group's frames out of its picture of the current tier. */
     void applyButtonPictures();
 
+    /** A live resize has had no new size for a while: the pictures kept for its next sizes go. */
+    void resizeSettled();
+
     /** The artwork tier's scale chosen by the last layout: 1.0, 0.75 or 0.5. */
     float m_uiScale = 1.0f;
 
@@ -305,6 +316,14 @@ public:
 
     /** The artwork tier the last layout chose for the background. */
     PanelLayout::ArtworkTier m_backgroundTier = PanelLayout::ArtworkTier::large;
+
+    /** Set by a layout of the panel on screen, cleared when no new size came for a while: the
+        decoded pictures of every tier stay in the image cache meanwhile, for the next sizes.
+    */
+    bool m_resizeUnderWay = false;
+
+    /** Decodes the tier across the boundary that a live resize is nearing. */
+    TierPrefetch m_tierPrefetch;
 
     //==============================================================================
     // Snapshots (MainComponentSnapshots.cpp)
@@ -413,6 +432,9 @@ public:
     */
     MidiInputQueue midiInputQueue;
 
+    /** When the window last started a frame, for the MIDI input thread to see. */
+    FrameClock readingFrames;
+
     /** Number of the device's 8-byte state messages (data 0x7F), stopping at 3. */
     int stateReplyCount = 0;
 
@@ -485,6 +507,11 @@ public:
 
     juce::GlowEffect m_glowEffect;
     bool m_elementsDisabled = false;
+
+    /** Calls frameStarting at each display refresh of the window that holds the panel. Declared
+        last, so that it goes first.
+    */
+    juce::VBlankAttachment frameAttachment { this, [this] { frameStarting(); } };
 
 private:
     //==============================================================================

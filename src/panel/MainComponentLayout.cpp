@@ -1,3 +1,4 @@
+#include "mixer/TimerIds.h"
 #include "panel/MainComponent.h"
 #include "panel/PanelArtwork.h"
 #include "panel/PanelLayout.h"
@@ -7,6 +8,11 @@ namespace
 {
 using PanelArtwork::Picture;
 using PanelLayout::Row;
+
+/** How near a tier boundary a live resize starts decoding the tier beyond it: a drag of that many
+    pixels takes a frame or more, longer than the decode.
+*/
+constexpr int tierPrefetchDistance = 32;
 
 template <typename Item>
 juce::Array<juce::Component*> componentsOf (const juce::OwnedArray<Item>& items)
@@ -84,6 +90,20 @@ void MainComponent::resized()
     const auto tier = PanelLayout::tierForWidth (width);
     m_uiScale = PanelLayout::tierScale (tier);
 
+    // On screen, one size follows another: every tier's pictures stay decoded until the sizes stop
+    // coming, and the tier across a boundary that the width nears is decoded ahead on a worker.
+    // A layout that crosses into the tier being decoded waits for it, which is still sooner.
+    if (isShowing())
+    {
+        m_resizeUnderWay = true;
+        startTimer (resizeSettledTimer, TimerIntervals::resizeSettle);
+        m_tierPrefetch.fileDecoded (m_tierPrefetch.isUnderWay (tier));
+
+        if (const auto beyond = PanelLayout::tierAcrossNearbyBoundary (width, tierPrefetchDistance))
+            if (! PanelArtwork::isInImageCache (Picture::panelBackground, *beyond))
+                m_tierPrefetch.start (*beyond);
+    }
+
     // The background is decoded and rescaled when it is next painted; what no longer fits is let
     // go now. In a window not yet on screen (the start), a worker makes it in the meantime.
     if (tier != m_backgroundTier || m_background.getBounds() != getLocalBounds())
@@ -116,7 +136,17 @@ void MainComponent::resized()
 
     // Pictures of other tiers and the spares stay decoded in the cache for a while unless let go;
     // what is on screen holds its own reference and stays.
+    if (! m_resizeUnderWay)
+        juce::ImageCache::releaseUnusedImages();
+}
+
+void MainComponent::resizeSettled()
+{
+    stopTimer (resizeSettledTimer);
+    m_resizeUnderWay = false;
+    m_tierPrefetch.letGo();
     juce::ImageCache::releaseUnusedImages();
+    PanelArtwork::releaseDecodingMemory();
 }
 
 void MainComponent::updateBackground()
@@ -132,13 +162,13 @@ void MainComponent::updateBackground()
     // Rescaling with high quality is the costly part of a layout pass: only a new size or a new
     // tier does it.
     if (m_background.isValid() && m_background.getBounds() == size)
-    {
-        // A paint that needs no new background: a resize, if there was one, is over.
-        m_backgroundRescaler.letGoOfTierPicture();
         return;
-    }
 
     m_background = m_backgroundRescaler.make (m_backgroundTier, size);
+
+    // Outside a live resize no other size is coming for the tier picture.
+    if (! m_resizeUnderWay)
+        juce::ImageCache::releaseUnusedImages();
 }
 
 void MainComponent::applyButtonPictures()
@@ -190,8 +220,9 @@ void MainComponent::paint (juce::Graphics& g)
     updateBackground();
 
     // Everything on screen is decoded by now; what it was decoded from and with is not needed
-    // until the next resize or tier.
-    PanelArtwork::releaseDecodingMemory();
+    // until the next resize or tier. A live resize gives it back once it settles.
+    if (! m_resizeUnderWay)
+        PanelArtwork::releaseDecodingMemory();
 
     if (m_background.isValid())
         g.drawImageAt (m_background, 0, 0);

@@ -38,6 +38,8 @@ void MainComponent::timerCallback (int timerID)
         case muteAllSourcesTimer:   applyMuteAllToSources(); break;
         case outputFaderIdleTimer:  m_outputFaderMoving = false; break;
 
+        case resizeSettledTimer:    resizeSettled(); break;
+
         // Markers of the connection sequence: nothing depends on them.
         case portsOpenedTimer:
         case deviceArrivedTimer:

@@ -53,6 +53,12 @@ namespace
         return tieredFiles[(int)picture][(int)tier];
     }
 
+    /** The key under which the image cache files a picture loaded from memory: its address. */
+    juce::int64 imageCacheKey (const EmbeddedFile& file)
+    {
+        return (juce::int64)(juce::pointer_sized_int)file.data;
+    }
+
     struct ByteSpan
     {
         std::uintptr_t begin;
@@ -100,10 +106,50 @@ juce::Image loadPicture (Picture picture, PanelLayout::ArtworkTier tier)
     return juce::ImageCache::getFromMemory (file.data, file.size);
 }
 
+juce::Image loadBackgroundPicture (PanelLayout::ArtworkTier tier)
+{
+    const auto key = imageCacheKey (tieredFiles[(int)Picture::panelBackground][(int)tier]);
+
+    if (auto cached = juce::ImageCache::getFromHashCode (key); cached.isValid())
+        return cached;
+
+    auto opaque = decodePicture (Picture::panelBackground, tier).convertedToFormat (juce::Image::RGB);
+    juce::ImageCache::addImageToCache (opaque, key);
+    return opaque;
+}
+
 juce::Image decodePicture (Picture picture, PanelLayout::ArtworkTier tier)
 {
     const auto file = fileOf (picture, tier);
     return juce::ImageFileFormat::loadFrom (file.data, (std::size_t)file.size);
+}
+
+bool isInImageCache (Picture picture, PanelLayout::ArtworkTier tier)
+{
+    return juce::ImageCache::getFromHashCode (imageCacheKey (tieredFiles[(int)picture][(int)tier])).isValid();
+}
+
+std::vector<DecodedPicture> decodeTier (PanelLayout::ArtworkTier tier)
+{
+    std::vector<DecodedPicture> pictures;
+    decodedSinceRelease = true;
+
+    for (const auto& tiers : tieredFiles)
+    {
+        const auto& file = tiers[(int)tier];
+        pictures.push_back ({imageCacheKey (file), juce::ImageFileFormat::loadFrom (file.data, (std::size_t)file.size)});
+    }
+
+    auto& background = pictures[(size_t)Picture::panelBackground].image;
+    background = background.convertedToFormat (juce::Image::RGB);
+    return pictures;
+}
+
+void fileInImageCache (const std::vector<DecodedPicture>& pictures)
+{
+    for (const auto& picture : pictures)
+        if (picture.image.isValid())
+            juce::ImageCache::addImageToCache (picture.image, picture.cacheKey);
 }
 
 void releaseDecodingMemory()

@@ -36,10 +36,37 @@ enum class Picture
 /** The picture of one tier, or a null image if it does not decode. */
 juce::Image loadPicture (Picture picture, PanelLayout::ArtworkTier tier);
 
+/** The tier's background picture through the image cache, as loadPicture, but kept there without
+    an alpha channel: the artwork is opaque, and the rescale of a resize step reads it a quarter
+    faster so, to the same pixels. Message thread.
+*/
+juce::Image loadBackgroundPicture (PanelLayout::ArtworkTier tier);
+
 /** The same picture decoded for one use only, bypassing the image cache (which would hold it for
     seconds after its last use). Safe on any thread.
 */
 juce::Image decodePicture (Picture picture, PanelLayout::ArtworkTier tier);
+
+/** A picture decoded ahead of its first use, with the key the image cache files it under. */
+struct DecodedPicture
+{
+    juce::int64 cacheKey;
+    juce::Image image;
+};
+
+/** Whether the image cache holds this picture of this tier, decoded. Message thread. */
+bool isInImageCache (Picture picture, PanelLayout::ArtworkTier tier);
+
+/** Decodes every picture of one tier, its background included (without an alpha channel, as
+    loadBackgroundPicture keeps it), bypassing the image cache: what a layout pass into that tier
+    would decode. Any thread.
+*/
+std::vector<DecodedPicture> decodeTier (PanelLayout::ArtworkTier tier);
+
+/** Files pictures decoded on a worker in the image cache, where the panel's own loads find them
+    instead of decoding. Message thread.
+*/
+void fileInImageCache (const std::vector<DecodedPicture>& pictures);
 
 /** Gives the system back the memory that decoding used and no longer needs: the pages holding
     the embedded files (a later decode reads them in again) and the heap pages the decoders freed.

@@ -43,6 +43,18 @@ ArtworkTier tierForWidth (int panelWidth)
     return ArtworkTier::medium;
 }
 
+std::optional<ArtworkTier> tierAcrossNearbyBoundary (int panelWidth, int withinPixels)
+{
+    const auto tier = tierForWidth (panelWidth);
+
+    for (int distance = 1; distance < withinPixels; ++distance)
+        for (const auto towards : {panelWidth - distance, panelWidth + distance})
+            if (tierForWidth (towards) != tier)
+                return tierForWidth (towards);
+
+    return std::nullopt;
+}
+
 float tierScale (ArtworkTier tier)
 {
     switch (tier)

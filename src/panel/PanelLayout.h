@@ -2,6 +2,7 @@
 
 #include <juce_graphics/juce_graphics.h>
 
+#include <optional>
 #include <vector>
 
 /** Where the panel's controls go, and which artwork tier it shows, for a given panel width.
@@ -25,6 +26,11 @@ enum class ArtworkTier
 
 /** The tier of the background for a panel of this width. */
 ArtworkTier tierForWidth (int panelWidth);
+
+/** The tier on the other side of the nearest tier boundary, when a panel of this width is less
+    than withinPixels from crossing it; nothing otherwise.
+*/
+std::optional<ArtworkTier> tierAcrossNearbyBoundary (int panelWidth, int withinPixels);
 
 /** The tier's scale: 1.0, 0.75 or 0.5. */
 float tierScale (ArtworkTier tier);

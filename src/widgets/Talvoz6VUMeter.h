@@ -9,8 +9,8 @@
     The meter does not own its level: it reads the byte that levelSource points to whenever it
     paints, applies its own fall-back (instant rise, a fixed fraction of the gap per paint on the
     way down, zero below 5 %) and draws. It has no timer: it moves only when the owner repaints it.
-    Buffered to an image, so the framework calls paint only after a repaint request.
-    Message thread only.
+    Buffered to an image, so the framework calls paint only after a repaint request, and opaque,
+    so a repaint draws the meter alone and nothing under it. Message thread only.
 */
 class Talvoz6VUMeter final : public juce::Component
 {
@@ -51,5 +51,16 @@ public:
     juce::ColourGradient gradient;
 
 private:
+    /** The background, the gradient over (0, height - shown, width, shown), the outline. */
+    void paintAsGradient (juce::Graphics&, float shown) const;
+
+    /** The same picture, its whole rows copied from fullBar: for a context that does not scale. */
+    void paintFromFullBar (juce::Graphics&, float shown) const;
+
+    int outlineThickness() const;
+
+    /** The gradient over the whole meter, remade by each resize. */
+    juce::Image fullBar;
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (Talvoz6VUMeter)
 };

@@ -43,11 +43,56 @@ TEST (MainWindowPaint, APaintedPictureIsSentOnceTheStepOfTheMessageLoopThatPaint
 
     // Shown, painted, and the display has taken that first picture.
     ASSERT_TRUE (pumpMessagesUntil ([&] { return content->count > 0 && paintsPendingFor (window) == 0; }, 5000));
+
+    // The first paint may have covered only part of the window; a whole one now makes the
+    // framework's picture its final size, since making a bigger one waits for the display.
+    window.repaint();
+    window.getPeer()->performAnyPendingRepaintsNow();
+    ASSERT_TRUE (pumpMessagesUntil ([&] { return paintsPendingFor (window) == 0; }, 5000));
     drainPendingMessages();
 
     window.repaint();
     window.getPeer()->performAnyPendingRepaintsNow();
     ASSERT_TRUE (displayHoldsUnsentRequests()) << "the framework now sends a painted picture itself";
+
+    drainPendingMessages();
+    EXPECT_FALSE (displayHoldsUnsentRequests());
+}
+
+TEST (MainWindowPaint, APictureOfOnlyAnOpaqueChildIsSentToo)
+{
+    // A meter's reading: the framework paints the opaque child alone and skips the window's own
+    // paint, whose picture must still leave.
+    Talvoz3UIApplication::MainWindow window ("Paint delivery");
+    auto* content = new CountedPaints();
+    CountedPaints opaqueChild;
+    opaqueChild.setOpaque (true);
+    content->addAndMakeVisible (opaqueChild);
+    window.setContentOwned (content, false);
+    window.setSize (100, 100);
+    opaqueChild.setBounds (4, 4, 8, 8);  // the area sent is small enough to wait in the buffer
+    window.addToDesktop();
+    window.setVisible (true);
+
+    ASSERT_TRUE (pumpMessagesUntil ([&] { return opaqueChild.count > 0 && paintsPendingFor (window) == 0; }, 5000));
+
+    // Whatever else the display still asks to have painted (an exposure, the focus) would be
+    // painted with the child: try again until the child's repaint is the only one.
+    bool childAlone = false;
+    for (int attempt = 0; attempt < 10 && ! childAlone; ++attempt)
+    {
+        window.getPeer()->performAnyPendingRepaintsNow();
+        ASSERT_TRUE (pumpMessagesUntil ([&] { return paintsPendingFor (window) == 0; }, 5000));
+        drainPendingMessages();
+
+        const auto contentPaints = content->count, childPaints = opaqueChild.count;
+        opaqueChild.repaint();
+        window.getPeer()->performAnyPendingRepaintsNow();
+        childAlone = content->count == contentPaints && opaqueChild.count > childPaints;
+    }
+
+    ASSERT_TRUE (childAlone) << "the framework now paints what lies under an opaque child";
+    ASSERT_TRUE (displayHoldsUnsentRequests());
 
     drainPendingMessages();
     EXPECT_FALSE (displayHoldsUnsentRequests());

@@ -2,7 +2,9 @@
 #include "panel/PanelArtwork.h"
 #include "panel/PanelLayout.h"
 #include "resources/OVKBIN.h"
+#include "mixer/TimerIds.h"
 #include "support/PanelFixture.h"
+#include "support/VirtualPanelFixture.h"
 #include "support/ResidentPages.h"
 
 #include <gtest/gtest.h>
@@ -79,6 +81,16 @@ TEST (PanelLayout, EveryControlStaysOnThePanelAndRowsKeepTheirOrderAtEveryWidth)
             }
         }
     }
+}
+
+TEST (PanelLayout, TheTierBeyondANearbyBoundary)
+{
+    const std::pair<int, std::optional<ArtworkTier>> cases[] = {
+        {496, {}}, {404, {}}, {403, ArtworkTier::medium}, {373, ArtworkTier::medium}, {372, ArtworkTier::large},
+        {341, {}}, {342, ArtworkTier::large}, {290, ArtworkTier::small}, {267, ArtworkTier::medium}, {248, ArtworkTier::medium}};
+
+    for (const auto& [width, beyond] : cases)
+        EXPECT_EQ (PanelLayout::tierAcrossNearbyBoundary (width, 32), beyond) << width;
 }
 
 //==============================================================================
@@ -226,11 +238,8 @@ TEST_F (PanelLayoutOnThePanel, APanelInAWindowNotYetOnScreenHasItsBackgroundMade
     panel->paint (g);
     EXPECT_EQ (panel->m_midiButton.getNormalImage().getWidth(), 36);
 
-    // Made at the paint, as in a resize: the tier picture is held for the next size until a
-    // paint that needs no new background.
-    EXPECT_TRUE (panel->m_backgroundRescaler.holdsTierPicture());
-    panel->paint (g);
-    EXPECT_FALSE (panel->m_backgroundRescaler.holdsTierPicture());
+    // Made at the paint; off screen no other size is coming, so the tier picture is let go.
+    EXPECT_FALSE (isCached (OVKBIN::temp_binary_data_23)) << "medium background";
 
     window.addAndMakeVisible (*panel);
     layOut (300);
@@ -312,24 +321,114 @@ TEST (BackgroundRescaler, MakesWhatTheFrameworksRescaleShowsWithoutAnAlphaChanne
     }
 }
 
-TEST (BackgroundRescaler, HoldsTheTierPictureOnlyBetweenTheSizesOfAResize)
+TEST (BackgroundRescaler, MakesEachSizeFromTheTierPictureInTheImageCache)
 {
+    juce::ImageCache::releaseUnusedImages(); // what earlier tests in this process loaded
     BackgroundRescaler rescaler;
     const juce::Rectangle<int> a (0, 0, 300, 823), b (0, 0, 310, 850), c (0, 0, 250, 686);
+    const auto cached = [] (const char* file) { return juce::ImageCache::getFromHashCode ((juce::int64) (juce::pointer_sized_int) file).isValid(); };
 
     rescaler.prepare (ArtworkTier::medium, a);
     rescaler.make (ArtworkTier::medium, a);
-    EXPECT_FALSE (rescaler.holdsTierPicture()) << "a prepared background leaves nothing behind";
+    EXPECT_FALSE (cached (OVKBIN::temp_binary_data_23)) << "a prepared background leaves nothing behind";
 
-    rescaler.make (ArtworkTier::medium, a);
-    EXPECT_TRUE (rescaler.holdsTierPicture());
-
-    // The held picture serves the next size of its own tier only.
+    // Made on the spot, each size of a resize from the tier picture the cache keeps.
     const auto atB = rescaler.make (ArtworkTier::medium, b);
     const auto atC = rescaler.make (ArtworkTier::small, c);
+    EXPECT_TRUE (cached (OVKBIN::temp_binary_data_23));
+    EXPECT_TRUE (cached (OVKBIN::temp_binary_data_46));
     EXPECT_EQ (atB.getPixelAt (155, 425), BackgroundRescaler::rescale (ArtworkTier::medium, b).getPixelAt (155, 425));
     EXPECT_EQ (atC.getPixelAt (125, 343), BackgroundRescaler::rescale (ArtworkTier::small, c).getPixelAt (125, 343));
 
-    rescaler.letGoOfTierPicture();
-    EXPECT_FALSE (rescaler.holdsTierPicture());
+    juce::ImageCache::releaseUnusedImages();
+    EXPECT_FALSE (cached (OVKBIN::temp_binary_data_23)) << "the rescaled backgrounds hold nothing of it";
+
+    // The cache keeps the tier picture without an alpha channel; the steps of a resize show the
+    // very pixels of the framework's own rescale all the same, across and beside each boundary.
+    for (const auto width : { 248, 267, 268, 372, 373, 471, 496 })
+    {
+        const juce::Rectangle<int> size (0, 0, width, heightForWidth (width));
+        const auto tier = PanelLayout::tierForWidth (width);
+        const auto made = rescaler.make (tier, size);
+        const auto expected = rescaledOnBlack (tier, size);
+
+        int differing = 0;
+        for (int y = 0; y < size.getHeight(); ++y)
+            for (int x = 0; x < width; ++x)
+                differing += made.getPixelAt (x, y) != expected.getPixelAt (x, y) ? 1 : 0;
+
+        EXPECT_EQ (differing, 0) << width;
+    }
+    EXPECT_FALSE (PanelArtwork::loadBackgroundPicture (ArtworkTier::large).hasAlphaChannel());
+}
+
+//==============================================================================
+/** The panel on screen, its timers on the virtual clock: each new size is a step of a live resize. */
+class PanelLiveResize : public VirtualPanelFixture
+{
+protected:
+    PanelLiveResize()
+    {
+        juce::ImageCache::releaseUnusedImages(); // what earlier tests in this process loaded
+        panel->setSize (440, heightForWidth (440));
+        panel->addToDesktop (0);
+        panel->setVisible (true);
+    }
+
+    ~PanelLiveResize() override { panel->removeFromDesktop(); }
+
+    /** One size of the resize, laid out and painted. */
+    void step (int width)
+    {
+        panel->setSize (width, heightForWidth (width));
+        juce::Image picture (juce::Image::RGB, width, heightForWidth (width), false);
+        juce::Graphics g (picture);
+        panel->paint (g);
+    }
+
+    static bool isCached (const char* embeddedData)
+    {
+        return juce::ImageCache::getFromHashCode ((juce::int64) (juce::pointer_sized_int)embeddedData).isValid();
+    }
+};
+
+TEST_F (PanelLiveResize, NearingATierBoundaryDecodesTheTierBeyondItAheadForTheCrossing)
+{
+    step (420);
+    EXPECT_FALSE (panel->m_tierPrefetch.isUnderWay (ArtworkTier::medium));
+
+    step (400); // 28 pixels from the medium tier
+    EXPECT_TRUE (panel->m_tierPrefetch.isUnderWay (ArtworkTier::medium));
+
+    step (396); // the worker's pictures are filed once it is done
+    panel->m_tierPrefetch.fileDecoded (true);
+    ASSERT_TRUE (isCached (OVKBIN::temp_binary_data_23)) << "medium background";
+    ASSERT_TRUE (isCached (OVKBIN::temp_binary_data_11)) << "medium mute picture";
+    const auto* prefetchedMute = juce::ImageCache::getFromHashCode ((juce::int64) (juce::pointer_sized_int)OVKBIN::temp_binary_data_11).getPixelData();
+
+    // The crossing decodes nothing: its loads find the pictures decoded ahead.
+    step (372);
+    EXPECT_EQ (panel->m_midiButton.getNormalImage().getWidth(), 36);
+    EXPECT_EQ (PanelArtwork::loadPicture (PanelArtwork::Picture::muteButton, ArtworkTier::medium).getPixelData(), prefetchedMute);
+    EXPECT_FALSE (panel->m_tierPrefetch.isUnderWay (ArtworkTier::large)) << "the large tier's pictures are still decoded";
+}
+
+TEST_F (PanelLiveResize, EveryTiersPicturesStayDecodedUntilTheResizeSettles)
+{
+    for (const auto width : { 380, 372, 373, 372, 371 })
+        step (width);
+
+    EXPECT_TRUE (isCached (OVKBIN::temp_binary_data_70)) << "large background";
+    EXPECT_TRUE (isCached (OVKBIN::temp_binary_data_58)) << "large mute picture";
+
+    timers.advanceBy (TimerIntervals::resizeSettle - 1);
+    EXPECT_TRUE (isCached (OVKBIN::temp_binary_data_70));
+
+    // No new size for a while: what the shown buttons do not hold goes.
+    timers.advanceBy (1);
+    EXPECT_FALSE (isCached (OVKBIN::temp_binary_data_70));
+    EXPECT_FALSE (isCached (OVKBIN::temp_binary_data_23)) << "medium background";
+    EXPECT_FALSE (isCached (OVKBIN::temp_binary_data_58));
+    EXPECT_TRUE (isCached (OVKBIN::temp_binary_data_11)) << "medium mute picture, on screen";
+    EXPECT_FALSE (panel->m_tierPrefetch.isUnderWay (ArtworkTier::small));
 }

@@ -132,6 +132,73 @@ TEST (Talvoz6VUMeter, BarHeightFollowsScaleAndIsCutAtTheComponent)
     EXPECT_FALSE (isBackground (image.getPixelAt (4, 2)));
 }
 
+TEST (Talvoz6VUMeter, EveryLevelAtEverySizeLooksAsTheGradientFilledOverTheBackground)
+{
+    // The picture as the meter was first drawn: its background, the gradient filled over the bar's
+    // rectangle, the outline drawn round it. The meter copies most of it now; not one pixel may
+    // move, in the opaque picture its buffer holds, in a transparent one, or on a display that
+    // scales (the buffer then has more pixels than the meter).
+    const auto drawAsGradient = [] (const Talvoz6VUMeter& meter, juce::Graphics& g)
+    {
+        const auto w = meter.getWidth(), h = meter.getHeight();
+        g.setColour (juce::Colour (0xff184141));
+        g.fillRect (0, 0, w, h);
+        g.setGradientFill (meter.gradient);
+        const auto shown = juce::jmin ((float) h, meter.barHeight);
+        g.fillRect (juce::Rectangle<float> (0.0f, (float) h - shown, (float) w, shown));
+        g.setColour (juce::Colours::black);
+        g.drawRect (0, 0, w, h, (int) (2.0f * meter.meterScale));
+    };
+
+    const auto render = [] (const juce::Component& meter, juce::Image::PixelFormat format, float scale, auto&& draw)
+    {
+        juce::Image image (format, (int) (scale * (float) meter.getWidth()), (int) (scale * (float) meter.getHeight()), true);
+        juce::Graphics g (image);
+        g.addTransform (juce::AffineTransform::scale (scale));
+        draw (g);
+        return image;
+    };
+
+    struct Case
+    {
+        int panelWidth;
+        juce::Image::PixelFormat format;
+        float scale;
+    };
+    std::vector<Case> cases;
+    for (const auto panelWidth : { 248, 267, 297, 372, 373, 471, 496 })
+        for (const auto format : { juce::Image::RGB, juce::Image::ARGB })
+            cases.push_back ({ panelWidth, format, 1.0f });
+    cases.push_back ({ 496, juce::Image::RGB, 2.0f });
+    cases.push_back ({ 297, juce::Image::RGB, 1.5f });
+
+    for (const auto& c : cases)
+    {
+        const auto s = (float) c.panelWidth / 496.0f;
+
+        for (const auto meterHeight : { (int) (380.0f * s), 100 })
+        {
+            MeterOnPanel m (c.panelWidth, meterHeight);
+            m.meter.setBounds (0, 0, (int) (8.0f * s), meterHeight);
+
+            for (int level = 0; level <= 127; ++level)
+            {
+                m.meter.currentLevel = 0;
+                m.level = (std::int8_t) level;
+
+                const auto picture = render (m.meter, c.format, c.scale, [&] (juce::Graphics& g) { m.meter.paint (g); });
+                const auto expected = render (m.meter, c.format, c.scale, [&] (juce::Graphics& g) { drawAsGradient (m.meter, g); });
+
+                for (int y = 0; y < picture.getHeight(); ++y)
+                    for (int x = 0; x < picture.getWidth(); ++x)
+                        ASSERT_EQ (picture.getPixelAt (x, y), expected.getPixelAt (x, y))
+                            << "panel " << c.panelWidth << ", meter height " << meterHeight << ", scale " << c.scale
+                            << ", level " << level << ", pixel " << x << ", " << y;
+            }
+        }
+    }
+}
+
 TEST (Talvoz6VUMeter, IsBufferedAndPaintsOnlyOnRequest)
 {
     MeterOnPanel m (496, 380);
@@ -157,6 +224,41 @@ TEST (Talvoz6VUMeter, IsBufferedAndPaintsOnlyOnRequest)
     m.meter.repaint();
     paintPanel();
     EXPECT_EQ (m.meter.currentLevel, 96);
+}
+
+TEST (Talvoz6VUMeter, AReadingRedrawsTheMeterAloneAndNothingUnderIt)
+{
+    struct CountedPanel final : Panel
+    {
+        CountedPanel() : Panel (496) {}
+        void paint (juce::Graphics&) override { ++paints; }
+        int paints = 0;
+    };
+
+    CountedPanel panel;
+    Talvoz6VUMeter meter;
+    std::int8_t level = 80;
+    panel.addAndMakeVisible (meter);
+    meter.levelSource = &level;
+    meter.setBounds (72, 268, 8, 380);
+
+    // What a window's paint does with the area a repaint request made dirty.
+    juce::Image window (juce::Image::RGB, 496, 1360, true);
+    const auto paintDirtyArea = [&] (juce::Rectangle<int> area)
+    {
+        juce::Graphics g (window);
+        g.reduceClipRegion (area);
+        panel.paintEntireComponent (g, false);
+    };
+
+    paintDirtyArea (panel.getLocalBounds());
+    ASSERT_EQ (panel.paints, 1);
+
+    level = 30;
+    meter.repaint();
+    paintDirtyArea (meter.getBounds());
+    EXPECT_EQ (panel.paints, 1) << "the panel under the meter was drawn again";
+    EXPECT_EQ (meter.currentLevel, 76) << "the meter did not paint the reading";
 }
 
 TEST (Talvoz6VUMeter, WithoutParentOrDisplayItScalesToTheDesignWidth)
