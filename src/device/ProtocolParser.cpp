@@ -37,15 +37,6 @@ namespace ProtocolParser
             && data[SysEx::dataOffset] == 0x7F;
     }
 
-    bool isLevelMeterReport (const std::uint8_t* data, std::size_t size) noexcept
-    {
-        return data != nullptr
-            && size >= meterReportLength
-            && data[0] == SysEx::start
-            && data[SysEx::commandOffset] == byteOf (SysExCommand::levelMeter)
-            && data[SysEx::dataOffset] < 4;
-    }
-
     InputConfig decodeInputConfig (std::uint8_t b) noexcept
     {
         InputConfig config;

@@ -31,11 +31,6 @@ namespace ProtocolParser
     /** True for the device's 8-byte state message F0 00 5E 17 34 7F 7F F7, which is only counted. */
     bool isStateReply (const std::uint8_t* data, std::size_t size) noexcept;
 
-    /** True for a level-meter report that parse decodes as one: a reading that changes nothing
-        but what a meter shows.
-    */
-    bool isLevelMeterReport (const std::uint8_t* data, std::size_t size) noexcept;
-
     /** What an input-config byte from the device says about one input. */
     struct InputConfig
     {

@@ -12,7 +12,6 @@
 #include "mixer/SettingsStore.h"
 #include "mixer/StripSends.h"
 #include "panel/BackgroundRescaler.h"
-#include "panel/FrameClock.h"
 #include "panel/PanelLayout.h"
 #include "panel/TierPrefetch.h"
 #include "widgets/OVKLabel.h"
@@ -125,19 +124,13 @@ public:
     // MIDI input (MainComponentMidiInput.cpp)
 
     /** Called on the MIDI input thread: queues a copy of the message (unless the updater runs) and
-        triggers the asynchronous update, except for a meter reading while the window draws frames,
-        which waits for the next frame. Never parses. Says once on standard error when the queue
+        triggers the asynchronous update. Never parses. Says once on standard error when the queue
         starts dropping.
     */
     void handleIncomingMidiMessage (juce::MidiInput* source, const juce::MidiMessage& message) override;
 
     /** Takes every queued message and parses them in arrival order. */
     void handleAsyncUpdate() override;
-
-    /** A frame of the window starts: the readings waiting for it are parsed now, so that the
-        frame's paint shows them. Called by the window's display refresh.
-    */
-    void frameStarting();
 
     /** Applies one System Exclusive report of the interface to the mixer model and the controls,
         without notification, so nothing is sent back. A message shorter than its command's layout
@@ -432,9 +425,6 @@ public:
     */
     MidiInputQueue midiInputQueue;
 
-    /** When the window last started a frame, for the MIDI input thread to see. */
-    FrameClock readingFrames;
-
     /** Number of the device's 8-byte state messages (data 0x7F), stopping at 3. */
     int stateReplyCount = 0;
 
@@ -507,11 +497,6 @@ public:
 
     juce::GlowEffect m_glowEffect;
     bool m_elementsDisabled = false;
-
-    /** Calls frameStarting at each display refresh of the window that holds the panel. Declared
-        last, so that it goes first.
-    */
-    juce::VBlankAttachment frameAttachment { this, [this] { frameStarting(); } };
 
 private:
     //==============================================================================

@@ -2,7 +2,6 @@
 #include "mixer/TimerIds.h"
 #include "panel/InputTypeItems.h"
 #include "panel/MainComponent.h"
-#include "platform/PlatformClock.h"
 
 namespace
 {
@@ -24,22 +23,7 @@ void MainComponent::handleIncomingMidiMessage (juce::MidiInput*, const juce::Mid
         juce::Logger::outputDebugString ("MIDI input: the panel is " + juce::String (MidiInputQueue::capacity)
                                          + " messages behind; dropping the oldest until it catches up");
 
-    // A meter reading is only seen, and only at the next frame: that frame parses it. Waking the
-    // message thread for each one (hundreds a second) cost more than drawing them. Any other
-    // report wakes it at once, and takes the readings queued before it along, in order.
-    if (ProtocolParser::isLevelMeterReport (message.getRawData(), static_cast<std::size_t> (message.getRawDataSize()))
-        && readingFrames.isRunning (PlatformClock::nowMs()))
-        return;
-
     triggerAsyncUpdate();
-}
-
-void MainComponent::frameStarting()
-{
-    readingFrames.noteFrame (PlatformClock::nowMs());
-
-    if (! midiInputQueue.isEmpty())
-        handleAsyncUpdate();
 }
 
 void MainComponent::handleAsyncUpdate()

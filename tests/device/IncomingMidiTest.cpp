@@ -1,6 +1,5 @@
 #include "device/ProtocolParser.h"
 #include "mixer/TimerIds.h"
-#include "platform/PlatformClock.h"
 #include "support/MessageLoop.h"
 #include "support/PanelFixture.h"
 #include "support/RepaintRecorder.h"
@@ -480,71 +479,4 @@ TEST_F (IncomingMidi, EchoedRequestsAreTooShortToBeRepliesAndLeaveTheMirrorAlone
     panel->m_mixer.serial = "TZ3A42";
     receive (frame ({ 0x78 }));
     EXPECT_TRUE (panel->m_mixer.serial.isEmpty());
-}
-
-/** Virtual time for one test: frames are noted on the clock the test moves. */
-struct VirtualClock
-{
-    VirtualClock()  { PlatformClock::useVirtualTime (true); }
-    ~VirtualClock() { PlatformClock::useVirtualTime (false); }
-};
-
-TEST_F (IncomingMidi, WhileTheWindowDrawsFramesAMeterReadingWaitsForTheNextFrame)
-{
-    VirtualClock clock;
-    watchMeters();
-    using Counts = std::vector<int>;
-    panel->frameStarting();
-    const auto shownBefore = panel->m_meterLevels[1];
-
-    panel->handleIncomingMidiMessage (nullptr, messageOf (frame ({ 0x70, 0x01, 0x50 })));
-    EXPECT_FALSE (panel->isUpdatePending()) << "a reading woke the message thread by itself";
-    EXPECT_EQ (panel->m_meterLevels[1], shownBefore);
-
-    PlatformClock::advanceVirtualTime (10);
-    panel->frameStarting();
-    EXPECT_EQ (panel->m_meterLevels[1], 0x50);
-    EXPECT_EQ (repaintCounts(), (Counts { 0, 1, 0, 0, 0, 0 }));
-
-    // Any other report is handed over at once and takes the readings before it along, in order.
-    panel->handleIncomingMidiMessage (nullptr, messageOf (frame ({ 0x70, 0x01, 0x20 })));
-    panel->handleIncomingMidiMessage (nullptr, messageOf (frame ({ 0x64, 0x0F })));
-    panel->handleIncomingMidiMessage (nullptr, messageOf (frame ({ 0x70, 0x01, 0x30 })));
-    EXPECT_TRUE (panel->isUpdatePending());
-    panel->handleUpdateNowIfNeeded();
-    EXPECT_EQ (panel->m_meterLevels[1], 0x30);
-    EXPECT_EQ (repaintCounts(), (Counts { 0, 2, 0, 0, 0, 0 }));
-    EXPECT_EQ (panel->m_mixer.hwFlags[3], 1);
-}
-
-TEST_F (IncomingMidi, WhenFramesStopAMeterReadingIsHandedOverAtOnce)
-{
-    VirtualClock clock;
-    panel->handleIncomingMidiMessage (nullptr, messageOf (frame ({ 0x70, 0x00, 0x11 })));
-    EXPECT_TRUE (panel->isUpdatePending()) << "no frame yet";
-    panel->handleUpdateNowIfNeeded();
-
-    panel->frameStarting();
-    PlatformClock::advanceVirtualTime (FrameClock::staleAfterMs);
-    panel->handleIncomingMidiMessage (nullptr, messageOf (frame ({ 0x70, 0x00, 0x12 })));
-    EXPECT_FALSE (panel->isUpdatePending());
-
-    PlatformClock::advanceVirtualTime (1);
-    panel->handleIncomingMidiMessage (nullptr, messageOf (frame ({ 0x70, 0x00, 0x13 })));
-    EXPECT_TRUE (panel->isUpdatePending()) << "the window drew no frame for longer than a display refresh takes";
-    panel->handleUpdateNowIfNeeded();
-    EXPECT_EQ (panel->m_meterLevels[0], 0x13);
-}
-
-TEST_F (IncomingMidi, OnTheDesktopTheDisplayRefreshParsesTheReadings)
-{
-    panel->setSize (248, 680);
-    panel->addToDesktop (0);
-    panel->setVisible (true);
-    ASSERT_TRUE (pumpMessagesUntil ([&] { return panel->readingFrames.isRunning (PlatformClock::nowMs()); }));
-
-    panel->readingFrames.noteFrame (PlatformClock::nowMs());  // however long this thread was away
-    panel->handleIncomingMidiMessage (nullptr, messageOf (frame ({ 0x70, 0x02, 0x44 })));
-    EXPECT_FALSE (panel->isUpdatePending());
-    EXPECT_TRUE (pumpMessagesUntil ([&] { return panel->m_meterLevels[2] == 0x44; }));
 }

@@ -259,20 +259,3 @@ TEST (ProtocolParser, HeaderBytesAreNotComparedButTheFirstByteMustStartSysEx)
     EXPECT_EQ (parse ({ 0x90, 0x3C, 0x64 }).type, Type::notSysEx);
     EXPECT_EQ (parse ({ 0xF8 }).type, Type::notSysEx);
 }
-
-TEST (ProtocolParser, AMessageIsALevelMeterReportExactlyWhenParseDecodesOne)
-{
-    // Meter readings are handed to the message thread at the next frame; anything else at once.
-    std::vector<Bytes> messages { {}, { 0xF0 }, { 0x90, 0x3C, 0x7F } };
-    for (int command = 0; command < 0x80; ++command)
-        for (std::uint8_t index : { 0, 3, 4, 0x7F })
-        {
-            auto full = frame ({ (std::uint8_t) command, index, 0x40 });
-            for (size_t length = 1; length <= full.size(); ++length)
-                messages.emplace_back (full.begin(), full.begin() + (long) length);
-        }
-
-    for (const auto& m : messages)
-        EXPECT_EQ (ProtocolParser::isLevelMeterReport (m.data(), m.size()), parse (m).type == Type::levelMeter)
-            << "command " << (m.size() > 5 ? (int) m[5] : -1) << ", " << m.size() << " bytes";
-}
