@@ -4,7 +4,7 @@
 // (the X damage extension). A step whose new size is not drawn over in full within the wait, with
 // no further input, has stalled. Also the program's CPU time per step (all its threads, from /proc).
 //
-//   talvo_resize_probe [--step PX] [--wait-ms MS] [--drags N] <program>
+//   talvo_resize_probe [--step PX] [--wait-ms MS] [--drags N] [--title PREFIX] <program>
 //
 // It starts openbox on the display it is given (which must have no window manager yet, and room
 // for the program's largest window: 1600 x 1600 does), then the program with a throwaway HOME and
@@ -40,7 +40,8 @@ namespace
     using Clock = std::chrono::steady_clock;
 
     constexpr int designWidth = 496, designHeight = 1360, smallestWidth = 248;
-    constexpr const char* titlePrefix = "Talvo z3 Control";
+    /** The panel's window; the bare reference window is dragged with --title "Reference Window". */
+    constexpr const char* panelTitlePrefix = "Talvo z3 Control";
 
     int ignoreXErrors (Display*, XErrorEvent*) { return 0; }
 
@@ -363,6 +364,7 @@ int main (int argc, char** argv)
 {
     int step = 4, waitMs = 250, drags = 3;
     std::string program;
+    std::string titlePrefix = panelTitlePrefix;
 
     for (int i = 1; i < argc; ++i)
     {
@@ -373,13 +375,15 @@ int main (int argc, char** argv)
             waitMs = std::atoi (argv[++i]);
         else if (arg == "--drags" && i + 1 < argc)
             drags = std::max (1, std::atoi (argv[++i]));
+        else if (arg == "--title" && i + 1 < argc)
+            titlePrefix = argv[++i];
         else
             program = arg;
     }
 
     if (program.empty())
     {
-        std::fprintf (stderr, "usage: %s [--step PX] [--wait-ms MS] [--drags N] <program>\n", argv[0]);
+        std::fprintf (stderr, "usage: %s [--step PX] [--wait-ms MS] [--drags N] [--title PREFIX] <program>\n", argv[0]);
         return 2;
     }
 
@@ -418,7 +422,7 @@ int main (int argc, char** argv)
     int exitCode = 0;
     if (client == 0)
     {
-        std::fprintf (stderr, "no window titled \"%s...\" appeared\n", titlePrefix);
+        std::fprintf (stderr, "no window titled \"%s...\" appeared\n", titlePrefix.c_str());
         exitCode = 1;
     }
     else

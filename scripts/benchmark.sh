@@ -28,6 +28,8 @@ xvfb-run -a -s "-screen 0 1920x1080x24" \
 # Google Benchmark cases above). The panel connected to the simulated interface in a window on a
 # display tall enough for its large start size: its CPU while meters move, per report rate; then
 # the real program under openbox, dragged by its corner in 4-pixel steps, every step's picture
-# watched for on the screen.
+# watched for on the screen, and the bare window dragged alike.
 xvfb-run -a -s "-screen 0 1600x1600x24" "$dir/benchmarks/talvo_meter_load" --seconds 10
 xvfb-run -a -s "-screen 0 1600x1600x24" "$dir/benchmarks/talvo_resize_probe" --drags 3 "$dir/Talvo z3 Control"
+xvfb-run -a -s "-screen 0 1600x1600x24" "$dir/benchmarks/talvo_resize_probe" --drags 3 \
+    --title "Reference Window" "$dir/benchmarks/talvo_reference_window"
