@@ -9,6 +9,8 @@
 // Each launch gets a throwaway HOME and XDG_RUNTIME_DIR. Run it on a display with no window
 // manager (scripts/benchmark.sh starts one).
 
+#include "Median.h"
+
 #include <X11/Xlib.h>
 #include <X11/extensions/Xdamage.h>
 
@@ -30,6 +32,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
+
 
 namespace
 {
@@ -285,15 +288,6 @@ namespace
         removeTree (home);
         removeTree (runtime);
         return result;
-    }
-
-    double median (std::vector<double> values)
-    {
-        if (values.empty())
-            return 0;
-        std::sort (values.begin(), values.end());
-        const auto n = values.size();
-        return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
     }
 
     struct Series

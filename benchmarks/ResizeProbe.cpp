@@ -11,6 +11,8 @@
 // XDG_RUNTIME_DIR. Each drag takes the bottom-right corner from the start width up to 496 pixels
 // and then down to 248, the pointer moving step pixels across and the matching height down.
 
+#include "Median.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -34,6 +36,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
+
 
 namespace
 {
@@ -162,15 +165,6 @@ namespace
         if (XGetWindowAttributes (d, w, &attributes) == 0 || ! XTranslateCoordinates (d, w, DefaultRootWindow (d), 0, 0, &x, &y, &child))
             return {};
         return { x, y, attributes.width, attributes.height };
-    }
-
-    double median (std::vector<double> values)
-    {
-        if (values.empty())
-            return 0;
-        std::sort (values.begin(), values.end());
-        const auto n = values.size();
-        return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
     }
 
     /** What the probe sees of the program's window between two inputs. */
