@@ -34,9 +34,9 @@ namespace SingleInstanceFolder
     */
     juce::String problemWith (const juce::File& folder);
 
-    /** The folder made ready: created when missing (missing parents too, private, as the XDG
-        specification asks), checked, and held open as a path, so that its files are reached by a
-        short name however long its own path is. Any thread; one per use.
+    /** The folder made ready: created when missing (missing parents too, private, as freedesktop's
+        base-directory rules ask), checked, and held open as a path, so that its files are reached
+        by a short name however long its own path is. Any thread; one per use.
     */
     class Opened final
     {
