@@ -1,5 +1,5 @@
-#include "mixer/SettingsFile.h"
-#include "mixer/SettingsStore.h"
+#include "storage/SettingsFile.h"
+#include "storage/SettingsStore.h"
 
 #include <benchmark/benchmark.h>
 

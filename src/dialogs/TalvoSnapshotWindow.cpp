@@ -1,6 +1,6 @@
 #include "dialogs/TalvoSnapshotWindow.h"
 
-#include "mixer/SnapshotFile.h"
+#include "storage/SnapshotFile.h"
 
 const juce::String TalvoSnapshotWindow::allowed =
     " 1234567890abcdefghijklmnopqrstuvwxyz_-+.,:;ABCDEFGHIJKLMNOPQRSTUVWXYZ";

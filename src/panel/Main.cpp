@@ -4,11 +4,11 @@
 #include "panel/CommandLineSwitches.h"
 #include "panel/MainComponent.h"
 #include "panel/PanelLayout.h"
-#include "platform/DisplayLoss.h"
-#include "platform/PaintDelivery.h"
+#include "platform/x11/DisplayLoss.h"
+#include "platform/x11/PaintDelivery.h"
 #include "platform/PlatformHost.h"
-#include "platform/WaitingEvents.h"
-#include "platform/WindowManagerRequests.h"
+#include "platform/x11/WaitingEvents.h"
+#include "platform/x11/WindowManagerRequests.h"
 
 #include <cstdio>
 

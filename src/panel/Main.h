@@ -2,7 +2,7 @@
 
 #include "panel/OVKBorderBoundsConstrainer.h"
 #include "panel/SingleInstanceChannel.h"
-#include "platform/WindowSizeHints.h"
+#include "platform/x11/WindowSizeHints.h"
 #include "platform/linux/QuitSignals.h"
 #include "platform/linux/SystemServices.h"
 

@@ -1,8 +1,8 @@
 #include "panel/MainComponent.h"
 
 #include "device/RawUsbDeviceLayer.h"
-#include "mixer/SettingsFile.h"
-#include "mixer/SnapshotFile.h"
+#include "storage/SettingsFile.h"
+#include "storage/SnapshotFile.h"
 #include "panel/CommandLineSwitches.h"
 #include "panel/PanelArtwork.h"
 #include "resources/OVKBIN.h"

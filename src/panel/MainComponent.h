@@ -9,7 +9,7 @@
 #include "dialogs/TalvoSettingsWindow.h"
 #include "mixer/MixerModel.h"
 #include "mixer/PanelTimers.h"
-#include "mixer/SettingsStore.h"
+#include "storage/SettingsStore.h"
 #include "mixer/StripSends.h"
 #include "panel/BackgroundRescaler.h"
 #include "panel/PanelLayout.h"

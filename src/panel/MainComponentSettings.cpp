@@ -1,4 +1,4 @@
-#include "mixer/SettingsFile.h"
+#include "storage/SettingsFile.h"
 #include "panel/MainComponent.h"
 
 namespace Keys = SettingsFile::Keys;

@@ -1,6 +1,6 @@
 #include "device/RegisterDeviceCallBacksMac.h"
 #include "mixer/FluxrouteRoutingRecord.h"
-#include "mixer/SettingsFile.h"
+#include "storage/SettingsFile.h"
 #include "panel/MainComponent.h"
 
 namespace

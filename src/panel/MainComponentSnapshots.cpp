@@ -1,6 +1,6 @@
 #include "dialogs/TalvoSnapshotWindow.h"
-#include "mixer/SettingsFile.h"
-#include "mixer/SnapshotFile.h"
+#include "storage/SettingsFile.h"
+#include "storage/SnapshotFile.h"
 #include "mixer/TalvoSliderOperations.h"
 #include "mixer/TimerIds.h"
 #include "panel/MainComponent.h"

@@ -1,6 +1,6 @@
 #include "device/RegisterDeviceCallBacksMac.h"
 #include "device/SysExMessages.h"
-#include "mixer/SettingsFile.h"
+#include "storage/SettingsFile.h"
 #include "mixer/TalvoSliderOperations.h"
 #include "mixer/TimerIds.h"
 #include "panel/MainComponent.h"

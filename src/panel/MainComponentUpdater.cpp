@@ -1,6 +1,6 @@
 #include "device/FirmwareUpdaterLocation.h"
 #include "device/RawUsbDeviceLayer.h"
-#include "mixer/SettingsFile.h"
+#include "storage/SettingsFile.h"
 #include "panel/MainComponent.h"
 #include "updater/UpdaterResult.h"
 

@@ -1,5 +1,5 @@
 #include "mixer/FluxrouteRoutingRecord.h"
-#include "mixer/SettingsFile.h"
+#include "storage/SettingsFile.h"
 #include "mixer/TimerIds.h"
 #include "panel/MainComponent.h"
 #include "support/SimulatedHostFixture.h"

@@ -2,7 +2,7 @@
 // reads. Whatever is accepted must read back equal once written, and stay accepted when the panel
 // writes its own keys over it.
 
-#include "mixer/SettingsFile.h"
+#include "storage/SettingsFile.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // as a recall. Whatever is accepted must read back equal once written, and a save of a record over
 // it (which keeps every key it read) must stay readable.
 
-#include "mixer/SnapshotFile.h"
+#include "storage/SnapshotFile.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "device/SysExMessages.h"
 #include "dialogs/TalvoSnapshotWindow.h"
-#include "mixer/SnapshotFile.h"
-#include "mixer/StoredProperties.h"
+#include "storage/SnapshotFile.h"
+#include "storage/StoredProperties.h"
 #include "mixer/TimerIds.h"
 #include "support/PanelFixture.h"
 

@@ -1,4 +1,4 @@
-#include "mixer/SettingsFile.h"
+#include "storage/SettingsFile.h"
 #include "panel/SingleInstanceChannel.h"
 #include "panel/SingleInstanceFolder.h"
 #include "support/LocalSocket.h"

@@ -1,5 +1,5 @@
 #include "device/SysExMessages.h"
-#include "mixer/SnapshotFile.h"
+#include "storage/SnapshotFile.h"
 #include "dialogs/TalvoSnapshotWindow.h"
 #include "support/MessageLoop.h"
 #include "support/PanelFixture.h"

@@ -1,4 +1,4 @@
-#include "mixer/SettingsFile.h"
+#include "storage/SettingsFile.h"
 #include "support/WindowManagerFixture.h"
 
 #include <cmath>

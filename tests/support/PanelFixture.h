@@ -1,7 +1,7 @@
 #pragma once
 
-#include "mixer/SettingsFile.h"
-#include "mixer/SettingsStore.h"
+#include "storage/SettingsFile.h"
+#include "storage/SettingsStore.h"
 #include "panel/MainComponent.h"
 #include "support/SimulatedMidiPorts.h"
 

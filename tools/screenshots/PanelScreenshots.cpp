@@ -7,8 +7,8 @@
 
 #include "dialogs/TalvoSettingsWindow.h"
 #include "dialogs/TalvoSnapshotWindow.h"
-#include "mixer/SettingsFile.h"
-#include "mixer/SettingsStore.h"
+#include "storage/SettingsFile.h"
+#include "storage/SettingsStore.h"
 #include "mixer/TimerIds.h"
 #include "panel/MainComponent.h"
 #include "support/MessageLoop.h"

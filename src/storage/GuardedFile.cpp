@@ -1,4 +1,4 @@
-#include "mixer/GuardedFile.h"
+#include "storage/GuardedFile.h"
 
 #include <cerrno>
 #include <climits>

@@ -5,7 +5,7 @@
 #define JUCE_GUI_BASICS_INCLUDE_XHEADERS 1
 #include <juce_gui_basics/juce_gui_basics.h>
 
-#include "platform/WaitingEvents.h"
+#include "platform/x11/WaitingEvents.h"
 #include "support/MessageLoop.h"
 
 namespace

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mixer/StoredProperties.h"
+#include "storage/StoredProperties.h"
 
 #include <functional>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mixer/PropertiesDocument.h"
+#include "storage/PropertiesDocument.h"
 #include "mixer/TalvoSnapShotParameter.h"
 
 #include <juce_core/juce_core.h>

@@ -1,7 +1,7 @@
-#include "mixer/SettingsStore.h"
+#include "storage/SettingsStore.h"
 
-#include "mixer/SettingsFile.h"
-#include "mixer/StoredProperties.h"
+#include "storage/SettingsFile.h"
+#include "storage/StoredProperties.h"
 
 #include <cstdio>
 

@@ -21,7 +21,7 @@
 */
 
 #ifdef JUCE_GUI_BASICS_H_INCLUDED
- #error "platform/FrameworkX11Internals.h must be included before any framework header, and the file outside the unity build."
+ #error "platform/x11/FrameworkX11Internals.h must be included before any framework header, and the file outside the unity build."
 #endif
 
 #define JUCE_GUI_BASICS_INCLUDE_XHEADERS 1
@@ -29,5 +29,5 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #if (JUCE_LINUX || JUCE_BSD) && ! (JUCE_MAJOR_VERSION == 7 && JUCE_MINOR_VERSION == 0 && JUCE_BUILDNUMBER == 5)
- #error "These files were written against JUCE 7.0.5's X11 internals. Before building with another version, check each use listed in src/platform/FrameworkX11Internals.h against the new juce_gui_basics/native/x11 and juce_events/native sources, then change the version here."
+ #error "These files were written against JUCE 7.0.5's X11 internals. Before building with another version, check each use listed in src/platform/x11/FrameworkX11Internals.h against the new juce_gui_basics/native/x11 and juce_events/native sources, then change the version here."
 #endif

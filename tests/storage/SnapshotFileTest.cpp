@@ -1,4 +1,4 @@
-#include "mixer/SnapshotFile.h"
+#include "storage/SnapshotFile.h"
 #include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "mixer/GuardedFile.h"
+#include "storage/GuardedFile.h"
 #include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>

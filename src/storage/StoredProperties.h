@@ -1,7 +1,7 @@
 #pragma once
 
-#include "mixer/GuardedFile.h"
-#include "mixer/PropertiesDocument.h"
+#include "storage/GuardedFile.h"
+#include "storage/PropertiesDocument.h"
 
 /** A properties file on disk: read through GuardedFile and PropertiesDocument, written whole and
     canonical through GuardedFile::replace. Works on the file system; any thread.

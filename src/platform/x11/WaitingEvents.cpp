@@ -1,6 +1,6 @@
-#include "platform/FrameworkX11Internals.h"   // first: the framework's X11 classes, for its one version
+#include "platform/x11/FrameworkX11Internals.h"   // first: the framework's X11 classes, for its one version
 
-#include "platform/WaitingEvents.h"
+#include "platform/x11/WaitingEvents.h"
 
 #if JUCE_LINUX || JUCE_BSD
  #include <juce_events/native/juce_linux_EventLoopInternal.h>

@@ -1,4 +1,4 @@
-#include "mixer/StoredProperties.h"
+#include "storage/StoredProperties.h"
 
 namespace StoredProperties
 {

@@ -1,6 +1,6 @@
-#include "platform/FrameworkX11Internals.h"   // first: the framework's X11 classes, for its one version
+#include "platform/x11/FrameworkX11Internals.h"   // first: the framework's X11 classes, for its one version
 
-#include "platform/PaintDelivery.h"
+#include "platform/x11/PaintDelivery.h"
 
 #include <utility>
 

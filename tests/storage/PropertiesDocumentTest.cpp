@@ -1,4 +1,4 @@
-#include "mixer/PropertiesDocument.h"
+#include "storage/PropertiesDocument.h"
 
 #include <gtest/gtest.h>
 

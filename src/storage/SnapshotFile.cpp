@@ -1,7 +1,7 @@
-#include "mixer/SnapshotFile.h"
+#include "storage/SnapshotFile.h"
 
-#include "mixer/SettingsFile.h"
-#include "mixer/StoredProperties.h"
+#include "storage/SettingsFile.h"
+#include "storage/StoredProperties.h"
 
 namespace SnapshotFile
 {
