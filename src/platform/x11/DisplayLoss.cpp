@@ -27,8 +27,7 @@ namespace DisplayLoss
     {
         JUCE_ASSERT_MESSAGE_THREAD
 
-        auto* windowSystem = juce::XWindowSystem::getInstanceWithoutCreating();
-        auto* display = windowSystem != nullptr ? windowSystem->getDisplay() : nullptr;
+        auto* display = FrameworkX11::display();
 
         if (display == nullptr)
             return;

@@ -8,7 +8,7 @@
     define, so every file that uses these classes passes the version check below.
 
     What they rely on, all of it internal to the framework and free to change in any release:
-    - XWindowSystem::getInstanceWithoutCreating and getDisplay (every file), updateConstraints
+    - XWindowSystem::getInstanceWithoutCreating and getDisplay (FrameworkX11::display, below), updateConstraints
       (WindowSizeHints); XWindowSystemUtilities::ScopedXLock and GetXProperty;
     - the X11Symbols table: its xFlush entry (PaintDelivery), and its xSetWMNormalHints entry as the
       one way the framework writes size hints, replaced in place (WindowSizeHints);
@@ -30,4 +30,18 @@
 
 #if (JUCE_LINUX || JUCE_BSD) && ! (JUCE_MAJOR_VERSION == 7 && JUCE_MINOR_VERSION == 0 && JUCE_BUILDNUMBER == 5)
  #error "These files were written against JUCE 7.0.5's X11 internals. Before building with another version, check each use listed in src/platform/x11/FrameworkX11Internals.h against the new juce_gui_basics/native/x11 and juce_events/native sources, then change the version here."
+#endif
+
+#if JUCE_LINUX || JUCE_BSD
+namespace FrameworkX11
+{
+    /** The framework's own connection to the X display; null before the framework has connected
+        and where there is no display. Message thread.
+    */
+    inline ::Display* display()
+    {
+        auto* windowSystem = juce::XWindowSystem::getInstanceWithoutCreating();
+        return windowSystem != nullptr ? windowSystem->getDisplay() : nullptr;
+    }
+}
 #endif

@@ -15,13 +15,10 @@ namespace PaintDelivery
             sendPending = false;
 
            #if JUCE_LINUX || JUCE_BSD
-            if (auto* windowSystem = juce::XWindowSystem::getInstanceWithoutCreating())
+            if (auto* display = FrameworkX11::display())
             {
-                if (auto* display = windowSystem->getDisplay())
-                {
-                    juce::XWindowSystemUtilities::ScopedXLock lock;
-                    juce::X11Symbols::getInstance()->xFlush (display);
-                }
+                juce::XWindowSystemUtilities::ScopedXLock lock;
+                juce::X11Symbols::getInstance()->xFlush (display);
             }
            #endif
         }

@@ -22,17 +22,11 @@ namespace WaitingEvents
         std::array<Conversion, LASTEvent> libraryConversions {};
         std::atomic<bool> deliveryPosted { false };
 
-        Display* frameworkDisplay()
-        {
-            auto* windowSystem = juce::XWindowSystem::getInstanceWithoutCreating();
-            return windowSystem != nullptr ? windowSystem->getDisplay() : nullptr;
-        }
-
         void deliverWaitingEvents()
         {
             deliveryPosted = false;
 
-            auto* display = frameworkDisplay();
+            auto* display = FrameworkX11::display();
             if (display == nullptr)
                 return;
 
@@ -66,7 +60,7 @@ namespace WaitingEvents
     {
         JUCE_ASSERT_MESSAGE_THREAD
 
-        auto* display = frameworkDisplay();
+        auto* display = FrameworkX11::display();
         if (display == nullptr || libraryConversions[firstCoreEvent] != nullptr)
             return;
 

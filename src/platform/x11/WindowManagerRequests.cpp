@@ -13,12 +13,6 @@ namespace WindowManagerRequests
         constexpr long fromAnApplication = 1;
         constexpr long removeState = 0;
 
-        Display* frameworkDisplay()
-        {
-            auto* windowSystem = juce::XWindowSystem::getInstanceWithoutCreating();
-            return windowSystem != nullptr ? windowSystem->getDisplay() : nullptr;
-        }
-
         ::Window nativeWindowOf (juce::Component& window)
         {
             auto* peer = window.getPeer();
@@ -65,7 +59,7 @@ namespace WindowManagerRequests
     {
         JUCE_ASSERT_MESSAGE_THREAD
 
-        auto* framework = frameworkDisplay();
+        auto* framework = FrameworkX11::display();
         const auto native = nativeWindowOf (window);
 
         if (framework == nullptr || native == ::Window {})
@@ -92,7 +86,7 @@ namespace WindowManagerRequests
     {
         JUCE_ASSERT_MESSAGE_THREAD
 
-        auto* display = frameworkDisplay();
+        auto* display = FrameworkX11::display();
         const auto native = nativeWindowOf (window);
 
         if (display == nullptr || native == ::Window {})
@@ -122,7 +116,7 @@ namespace WindowManagerRequests
     {
         JUCE_ASSERT_MESSAGE_THREAD
 
-        auto* display = frameworkDisplay();
+        auto* display = FrameworkX11::display();
         const auto native = nativeWindowOf (window);
 
         if (display == nullptr || native == ::Window {})

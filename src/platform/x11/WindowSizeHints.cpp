@@ -73,9 +73,7 @@ namespace WindowSizeHints
     {
         JUCE_ASSERT_MESSAGE_THREAD
 
-        auto* windowSystem = juce::XWindowSystem::getInstanceWithoutCreating();
-
-        if (windowSystem == nullptr || windowSystem->getDisplay() == nullptr)
+        if (FrameworkX11::display() == nullptr)
             return;
 
         auto* symbols = juce::X11Symbols::getInstance();
@@ -92,7 +90,7 @@ namespace WindowSizeHints
         keptLimits = limits;
 
         if (auto* peer = window.getPeer())
-            windowSystem->updateConstraints (reinterpret_cast<::Window> (peer->getNativeHandle()));
+            juce::XWindowSystem::getInstance()->updateConstraints (reinterpret_cast<::Window> (peer->getNativeHandle()));
     }
    #else
     void keep (juce::Component&, const Limits&) {}
