@@ -5,11 +5,13 @@
 #include <climits>
 #include <cmath>
 #include <clocale>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -147,6 +149,121 @@ namespace
         return text.find_first_not_of (" \t\r\n") == std::string_view::npos;
     }
 
+    //==============================================================================
+    /** What XML 1.0 cannot hold but the framework's properties writer wrote as a character
+        reference ("&#11;") and its reader took back.
+    */
+    bool isUnholdableCharacter (std::uint32_t c) noexcept
+    {
+        return (c >= 0x1 && c <= 0x8) || c == 0xB || c == 0xC || (c >= 0xE && c <= 0x1F) || c == 0xFFFE || c == 0xFFFF;
+    }
+
+    int digitValue (char c, std::uint32_t base) noexcept
+    {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (base == 16 && c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (base == 16 && c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        return -1;
+    }
+
+    /** The length of the character reference that text begins with, in XML's forms ("&#11;",
+        "&#x0b;"), when it names an unholdable character; 0 otherwise.
+    */
+    std::size_t unholdableReferenceLength (std::string_view text) noexcept
+    {
+        if (text.substr (0, 2) != "&#")
+            return 0;
+
+        std::size_t i = 2;
+        std::uint32_t base = 10;
+        if (i < text.size() && text[i] == 'x')
+        {
+            base = 16;
+            ++i;
+        }
+
+        const auto firstDigit = i;
+        std::uint32_t value = 0;
+        for (; i < text.size(); ++i)
+        {
+            const auto digit = digitValue (text[i], base);
+            if (digit < 0)
+                break;
+
+            value = value * base + static_cast<std::uint32_t> (digit);
+            if (value > 0x10FFFF)
+                return 0;
+        }
+
+        const bool complete = i > firstDigit && i < text.size() && text[i] == ';';
+        return complete && isUnholdableCharacter (value) ? i + 1 : 0;
+    }
+
+    /** Markup whose text is taken as it stands: a "&#" in it is no reference. */
+    struct LiteralSection
+    {
+        std::string_view open, close;
+    };
+
+    constexpr LiteralSection literalSections[] { { "<!--", "-->" }, { "<![CDATA[", "]]>" }, { "<?", "?>" } };
+
+    /** The document with every reference to an unholdable character replaced by U+FFFD, as our
+        writer writes such characters; nothing when it holds none. References are replaced in
+        attribute values and text only: comments, CDATA sections and processing instructions
+        (the places where expat accepts "&#11;" as plain text) are left as they are. So a document
+        that expat accepted is never changed, and one that it refused for such a reference alone
+        is read. A replacement is shorter than its reference.
+    */
+    std::optional<std::string> withUnholdableReferencesReplaced (std::string_view document)
+    {
+        std::optional<std::string> out;
+        std::size_t copied = 0;
+        std::size_t i = 0;
+
+        while ((i = document.find_first_of ("<&", i)) != std::string_view::npos)
+        {
+            const auto rest = document.substr (i);
+
+            if (rest[0] == '<')
+            {
+                const auto start = i++;
+                for (const auto& section : literalSections)
+                {
+                    if (rest.substr (0, section.open.size()) == section.open)
+                    {
+                        const auto end = document.find (section.close, start + section.open.size());
+                        i = end == std::string_view::npos ? document.size() : end + section.close.size();
+                        break;
+                    }
+                }
+                continue;
+            }
+
+            const auto length = unholdableReferenceLength (rest);
+            if (length == 0)
+            {
+                ++i;
+                continue;
+            }
+
+            if (! out.has_value())
+                out.emplace().reserve (document.size());
+
+            out->append (document.substr (copied, i - copied));
+            appendUtf8 (*out, replacementCharacter);
+            i += length;
+            copied = i;
+        }
+
+        if (out.has_value())
+            out->append (document.substr (copied));
+
+        return out;
+    }
+
     juce::String stringOf (std::string_view utf8)
     {
         return juce::String::fromUTF8 (utf8.data(), static_cast<int> (utf8.size()));
@@ -186,8 +303,12 @@ namespace
             if (size > caps.maxDocumentBytes() || size > static_cast<std::size_t> (INT_MAX))
                 return refused (Problem::tooLarge, juce::String (static_cast<juce::int64> (size)) + " bytes");
 
+            const std::string_view original (static_cast<const char*> (data), size);
+            const auto replaced = withUnholdableReferencesReplaced (original);
+            const auto document = replaced.has_value() ? std::string_view (*replaced) : original;
+
             parsing = true;
-            const auto status = XML_Parse (parser, static_cast<const char*> (data), static_cast<int> (size), XML_TRUE);
+            const auto status = XML_Parse (parser, document.data(), static_cast<int> (document.size()), XML_TRUE);
             parsing = false;
 
             if (status != XML_STATUS_OK && result.ok())
