@@ -104,12 +104,16 @@ namespace
         }
     }
 
-    /** Text for a double-quoted attribute (and, the same rule, for text between tags). Tab, line
+    enum class EscapeFor { attribute, text };
+
+    /** Text for a double-quoted attribute, or for text between tags. In an attribute, tab, line
         feed and carriage return become character references, which a reader keeps, where the
-        characters themselves would be read back as spaces.
+        characters themselves would be read back as spaces; between tags they stay as they are.
     */
-    void appendEscaped (std::string& out, std::string_view text)
+    void appendEscaped (std::string& out, std::string_view text, EscapeFor context = EscapeFor::attribute)
     {
+        const bool inText = context == EscapeFor::text;
+
         auto p = reinterpret_cast<const unsigned char*> (text.data());
         const auto end = p + text.size();
 
@@ -122,9 +126,9 @@ namespace
                 case '<':  out += "&lt;"; break;
                 case '>':  out += "&gt;"; break;
                 case '"':  out += "&quot;"; break;
-                case '\t': out += "&#9;"; break;
-                case '\n': out += "&#10;"; break;
-                case '\r': out += "&#13;"; break;
+                case '\t': out += inText ? "\t" : "&#9;"; break;
+                case '\n': out += inText ? "\n" : "&#10;"; break;
+                case '\r': out += inText ? "\r" : "&#13;"; break;
                 default:   appendUtf8 (out, isXmlCharacter (c) ? c : replacementCharacter); break;
             }
         }
@@ -503,7 +507,8 @@ namespace
         }
 
         /** Text inside a nested value: white space between its elements is layout, as the
-            framework read it; any other run is kept, escaped.
+            framework read it; any other run is kept, escaped, its line breaks and tabs as they
+            stand (the framework kept line breaks so, and wrote tabs as references).
         */
         void flushNestedText()
         {
@@ -513,7 +518,7 @@ namespace
             if (! isLayoutSpace (nestedText))
             {
                 closeStartTag();
-                appendEscaped (nested, nestedText);
+                appendEscaped (nested, nestedText, EscapeFor::text);
             }
             nestedText.clear();
         }

@@ -10,7 +10,7 @@
 
     Reading goes through expat, a parser made for hostile input, and accepts only that shape (plus
     what earlier versions wrote: a value that looked like XML was stored as one nested element in
-    place of "val"; it reads as that element's text; and a character that
+    place of "val"; it reads as that element's text, line breaks included; and a character that
     XML 1.0 cannot hold, which the framework wrote as a reference such as "&#11;", reads as
     U+FFFD). The framework's own XML parser never sees a stored file. Writing is canonical: every
     value in a "val" attribute, so that whatever is read, written and read again is equal.

@@ -154,6 +154,14 @@ TEST (PropertiesDocument, ReferencesToCharactersXmlCannotHoldReadAsOneReplacemen
         EXPECT_EQ (parseBytes (cut, std::strlen (cut)).problem, Problem::notXml) << cut;
 }
 
+TEST (PropertiesDocument, ANestedValuesTextKeepsItsLineBreaksAndTabs)
+{
+    const auto nestedValue = [] (const char* element) { return parse (document ("<VALUE name='a'>" + juce::String (element) + "</VALUE>")).properties["a"]; };
+    EXPECT_EQ (nestedValue ("<a>x\ny</a>"), "<a>x\ny</a>");
+    EXPECT_EQ (nestedValue ("<a>x&#9;y&#13;</a>"), "<a>x\ty\r</a>");
+    EXPECT_EQ (nestedValue ("<a b='x&#10;y&#9;'>\"t\"</a>"), "<a b=\"x&#10;y&#9;\">&quot;t&quot;</a>");
+}
+
 TEST (PropertiesDocument, WhatIsWrittenReadsBackEqual)
 {
     juce::StringPairArray properties (false);
