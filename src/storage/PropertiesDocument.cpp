@@ -2,12 +2,15 @@
 
 #include <expat.h>
 
+#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <clocale>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <memory>
@@ -642,12 +645,97 @@ namespace PropertiesDocument
 {
 double numberOf (const juce::String& text)
 {
-    // strtod in the C locale, so that a desktop's locale never turns "-6.5" into -6.
+    // The framework's grammar, not strtod's: white space, a sign, decimal digits with at most one
+    // point, an exponent. Its first 18 significant digits and its exponent are rewritten into a
+    // short buffer, as the framework does, and converted there in the C locale, so that a
+    // desktop's locale never turns "-6.5" into -6. "0x10" is 0, as the framework read it.
+    constexpr int maxSignificantDigits = 18;
+    constexpr long long maxExponent = DBL_MAX_10_EXP + 1;
+    constexpr long long minExponent = DBL_MIN_10_EXP - 1;
+    constexpr long long exponentCeiling = 1000LL * 1000 * 1000 * 1000;
+    const auto isDigit = [] (char c) { return c >= '0' && c <= '9'; };
+
+    char buffer[32] = {};
+    std::size_t length = 0;
+    auto p = text.toRawUTF8();
+
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
+        ++p;
+
+    const bool negative = *p == '-';
+    if (negative)
+        buffer[length++] = '-';
+    if (*p == '-' || *p == '+')
+        ++p;
+
+    int significantDigits = 0;
+    long long extraExponent = 0;
+    bool pointFound = false, leadingZeros = false;
+
+    for (;; ++p)
+    {
+        if (isDigit (*p))
+        {
+            if (significantDigits >= maxSignificantDigits)
+            {
+                // Digits beyond the point are dropped; those before it scale the number.
+                if (! pointFound)
+                    ++extraExponent;
+                continue;
+            }
+
+            // Zeros lead only before the point: after it they count, as in the framework.
+            if (! pointFound && significantDigits == 0 && *p == '0')
+            {
+                leadingZeros = true;
+                continue;
+            }
+
+            buffer[length++] = *p;
+            ++significantDigits;
+        }
+        else if (! pointFound && *p == '.')
+        {
+            buffer[length++] = '.';
+            pointFound = true;
+        }
+        else
+        {
+            break;
+        }
+    }
+
+    if (! leadingZeros && significantDigits == 0)
+        return 0.0;
+
+    long long exponent = extraExponent;
+    if (*p == 'e' || *p == 'E')
+    {
+        ++p;
+        const bool negativeExponent = *p == '-';
+        if (*p == '-' || *p == '+')
+            ++p;
+
+        // Held below where the sum could overflow, far beyond any finite result.
+        long long written = 0;
+        for (; isDigit (*p); ++p)
+            written = std::min (written * 10 + (*p - '0'), exponentCeiling);
+
+        exponent += negativeExponent ? -written : written;
+    }
+
+    if (exponent < minExponent)
+        return negative ? -0.0 : 0.0;
+
+    if (exponent > maxExponent)
+        return 0.0;   // infinite
+
+    if (exponent != 0)
+        std::snprintf (buffer + length, sizeof (buffer) - length, "e%lld", exponent);
+
     static const auto cLocale = ::newlocale (LC_ALL_MASK, "C", nullptr);
-    const auto* start = text.toRawUTF8();
-    char* end = nullptr;
-    const auto value = cLocale != nullptr ? ::strtod_l (start, &end, cLocale) : std::strtod (start, &end);
-    return end == start || ! std::isfinite (value) ? 0.0 : value;
+    const auto value = cLocale != nullptr ? ::strtod_l (buffer, nullptr, cLocale) : std::strtod (buffer, nullptr);
+    return std::isfinite (value) ? value : 0.0;
 }
 
 bool flagOf (const juce::String& text)

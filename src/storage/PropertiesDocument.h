@@ -75,9 +75,11 @@ namespace PropertiesDocument
     /** The bytes write() spends on one key. */
     std::size_t entrySize (const juce::String& key, const juce::String& value);
 
-    /** A stored double: the decimal number the text begins with (after white space), as the
-        framework reads it but without its arithmetic overflow on long digit strings; 0 when the
-        text does not begin with a finite number ("nan", "1e999"), which no level can be.
+    /** A stored double: the decimal number the text begins with (after ASCII white space: a
+        sign, digits with at most one point, an exponent), as the framework reads it, whatever the
+        locale and without its arithmetic overflow on long digit strings. Hexadecimal reads as the
+        framework reads it ("0x10" is 0). 0 when the text does not begin with a finite number
+        ("nan", "1e999"), which no level can be.
     */
     double numberOf (const juce::String& text);
 

@@ -226,13 +226,21 @@ TEST (PropertiesDocument, StoredNumbersReadAsTheFrameworkReadsThemWithoutOverflo
     using PropertiesDocument::flagOf;
     using PropertiesDocument::numberOf;
 
-    EXPECT_EQ (numberOf ("-6.5"), -6.5);
-    EXPECT_EQ (numberOf (" 12dB"), 12.0);
-    EXPECT_EQ (numberOf ("loud"), 0.0);
-    EXPECT_EQ (numberOf ({}), 0.0);
-    EXPECT_EQ (numberOf ("1e999"), 0.0);
-    EXPECT_EQ (numberOf ("nan"), 0.0);   // the framework's writer cast it to int
-    EXPECT_EQ (numberOf ("0e3086666662"), 0.0);   // made the framework's reader overflow
+    const auto digits = [] (int n) { return "1" + juce::String::repeatedString ("0", n - 1); };
+    const std::pair<juce::String, double> numbers[] = {
+        { "-6.5", -6.5 }, { " 12dB", 12.0 }, { "+3", 3.0 }, { "\t-.25E1", -2.5 }, { "5.", 5.0 }, { "1e", 1.0 },
+        { "0x10", 0.0 }, { "0x1p3", 0.0 }, { "-0X1A", 0.0 }, { "  +0x10", 0.0 },
+        { "loud", 0.0 }, { "", 0.0 }, { ".", 0.0 }, { "nan", 0.0 }, { "-inf", 0.0 },   // the framework's writer cast nan to int
+        { "1e999", 0.0 }, { digits (400), 0.0 }, { digits (400) + "e-390", 1e9 },
+        { "0e3086666662", 0.0 }, { "1e-3086666662", 0.0 }, { "1e99999999999999999999", 0.0 },   // made the framework's reader overflow
+    };
+    for (const auto& [text, value] : numbers)
+        EXPECT_EQ (numberOf (text), value) << text;
+
+    // Wherever the framework's arithmetic holds, the same double, to the last bit.
+    for (const auto* text : { "0x1p3", "-6.0", "1.7976931348623157e308", "4.9e-324", "0.1234567890123456789012",
+                              "123456789012345678901234", "0.0000000000000000000012345", "00012.50e-1", "-0" })
+        EXPECT_EQ (numberOf (text), juce::String (text).getDoubleValue()) << text;
 
     for (const auto* on : { "1", "2", "-3", " 0001", "99999999999999999999999999" })
         EXPECT_TRUE (flagOf (on)) << on;
