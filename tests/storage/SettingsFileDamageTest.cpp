@@ -205,7 +205,7 @@ TEST_F (SettingsFileDamage, AReferenceTheFrameworksWriterMadeIsReadNotSetAside)
     startPanel();
     panel->restoreProperties();
     EXPECT_FALSE (backup (1).exists());
-    EXPECT_EQ (panel->m_ssButtons[0]->getButtonText(), juce::String::fromUTF8 ("A\xEF\xBF\xBD" "B"));
+    EXPECT_EQ (panel->m_ssButtons[0]->getButtonText(), "A" + juce::String::charToString (0xFFFD) + "B");
     EXPECT_EQ (panel->m_sourceVolumeArray[0][0], -6.0);
 }
 
