@@ -385,9 +385,10 @@ public:
     */
     void openUpdater();
 
-    /** Set by an updater run that wrote no firmware, cleared by one that did. While it is set
-        the firmware check shows the update button but no longer starts the updater itself.
-        Message thread; lasts for the session.
+    /** Set by an updater run that wrote no firmware, cleared by one that did and by the
+        interface's removal. While it is set the firmware check shows the update button but does
+        not start the updater itself, so it does so at most once per connection (the arrival that
+        re-arming raises after a run is the same connection). Message thread.
     */
     bool m_updaterLeftFirmwareUnchanged = false;
 

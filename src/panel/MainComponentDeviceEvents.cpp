@@ -79,6 +79,10 @@ void MainComponent::handleDeviceEvent (OVK_CallbackEvent event)
             stopTimer (firmwareCheckTimer);
             m_updateButton.setVisible (false);
 
+            // The interface plugged in next may carry other firmware: its check may start the
+            // updater once again.
+            m_updaterLeftFirmwareUnchanged = false;
+
             m_stateRestoredOnce = m_stateRestoredOnce || m_stateRestored;
 
             if (m_stateRestoredOnce)

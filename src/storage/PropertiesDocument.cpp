@@ -2,14 +2,19 @@
 
 #include <expat.h>
 
+#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <clocale>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -102,12 +107,16 @@ namespace
         }
     }
 
-    /** Text for a double-quoted attribute (and, the same rule, for text between tags). Tab, line
+    enum class EscapeFor { attribute, text };
+
+    /** Text for a double-quoted attribute, or for text between tags. In an attribute, tab, line
         feed and carriage return become character references, which a reader keeps, where the
-        characters themselves would be read back as spaces.
+        characters themselves would be read back as spaces; between tags they stay as they are.
     */
-    void appendEscaped (std::string& out, std::string_view text)
+    void appendEscaped (std::string& out, std::string_view text, EscapeFor context = EscapeFor::attribute)
     {
+        const bool inText = context == EscapeFor::text;
+
         auto p = reinterpret_cast<const unsigned char*> (text.data());
         const auto end = p + text.size();
 
@@ -120,9 +129,9 @@ namespace
                 case '<':  out += "&lt;"; break;
                 case '>':  out += "&gt;"; break;
                 case '"':  out += "&quot;"; break;
-                case '\t': out += "&#9;"; break;
-                case '\n': out += "&#10;"; break;
-                case '\r': out += "&#13;"; break;
+                case '\t': out += inText ? "\t" : "&#9;"; break;
+                case '\n': out += inText ? "\n" : "&#10;"; break;
+                case '\r': out += inText ? "\r" : "&#13;"; break;
                 default:   appendUtf8 (out, isXmlCharacter (c) ? c : replacementCharacter); break;
             }
         }
@@ -145,6 +154,121 @@ namespace
     bool isLayoutSpace (std::string_view text)
     {
         return text.find_first_not_of (" \t\r\n") == std::string_view::npos;
+    }
+
+    //==============================================================================
+    /** What XML 1.0 cannot hold but the framework's properties writer wrote as a character
+        reference ("&#11;") and its reader took back.
+    */
+    bool isUnholdableCharacter (std::uint32_t c) noexcept
+    {
+        return (c >= 0x1 && c <= 0x8) || c == 0xB || c == 0xC || (c >= 0xE && c <= 0x1F) || c == 0xFFFE || c == 0xFFFF;
+    }
+
+    int digitValue (char c, std::uint32_t base) noexcept
+    {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (base == 16 && c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (base == 16 && c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        return -1;
+    }
+
+    /** The length of the character reference that text begins with, in XML's forms ("&#11;",
+        "&#x0b;"), when it names an unholdable character; 0 otherwise.
+    */
+    std::size_t unholdableReferenceLength (std::string_view text) noexcept
+    {
+        if (text.substr (0, 2) != "&#")
+            return 0;
+
+        std::size_t i = 2;
+        std::uint32_t base = 10;
+        if (i < text.size() && text[i] == 'x')
+        {
+            base = 16;
+            ++i;
+        }
+
+        const auto firstDigit = i;
+        std::uint32_t value = 0;
+        for (; i < text.size(); ++i)
+        {
+            const auto digit = digitValue (text[i], base);
+            if (digit < 0)
+                break;
+
+            value = value * base + static_cast<std::uint32_t> (digit);
+            if (value > 0x10FFFF)
+                return 0;
+        }
+
+        const bool complete = i > firstDigit && i < text.size() && text[i] == ';';
+        return complete && isUnholdableCharacter (value) ? i + 1 : 0;
+    }
+
+    /** Markup whose text is taken as it stands: a "&#" in it is no reference. */
+    struct LiteralSection
+    {
+        std::string_view open, close;
+    };
+
+    constexpr LiteralSection literalSections[] { { "<!--", "-->" }, { "<![CDATA[", "]]>" }, { "<?", "?>" } };
+
+    /** The document with every reference to an unholdable character replaced by U+FFFD, as our
+        writer writes such characters; nothing when it holds none. References are replaced in
+        attribute values and text only: comments, CDATA sections and processing instructions
+        (the places where expat accepts "&#11;" as plain text) are left as they are. So a document
+        that expat accepted is never changed, and one that it refused for such a reference alone
+        is read. A replacement is shorter than its reference.
+    */
+    std::optional<std::string> withUnholdableReferencesReplaced (std::string_view document)
+    {
+        std::optional<std::string> out;
+        std::size_t copied = 0;
+        std::size_t i = 0;
+
+        while ((i = document.find_first_of ("<&", i)) != std::string_view::npos)
+        {
+            const auto rest = document.substr (i);
+
+            if (rest[0] == '<')
+            {
+                const auto start = i++;
+                for (const auto& section : literalSections)
+                {
+                    if (rest.substr (0, section.open.size()) == section.open)
+                    {
+                        const auto end = document.find (section.close, start + section.open.size());
+                        i = end == std::string_view::npos ? document.size() : end + section.close.size();
+                        break;
+                    }
+                }
+                continue;
+            }
+
+            const auto length = unholdableReferenceLength (rest);
+            if (length == 0)
+            {
+                ++i;
+                continue;
+            }
+
+            if (! out.has_value())
+                out.emplace().reserve (document.size());
+
+            out->append (document.substr (copied, i - copied));
+            appendUtf8 (*out, replacementCharacter);
+            i += length;
+            copied = i;
+        }
+
+        if (out.has_value())
+            out->append (document.substr (copied));
+
+        return out;
     }
 
     juce::String stringOf (std::string_view utf8)
@@ -186,8 +310,12 @@ namespace
             if (size > caps.maxDocumentBytes() || size > static_cast<std::size_t> (INT_MAX))
                 return refused (Problem::tooLarge, juce::String (static_cast<juce::int64> (size)) + " bytes");
 
+            const std::string_view original (static_cast<const char*> (data), size);
+            const auto replaced = withUnholdableReferencesReplaced (original);
+            const auto document = replaced.has_value() ? std::string_view (*replaced) : original;
+
             parsing = true;
-            const auto status = XML_Parse (parser, static_cast<const char*> (data), static_cast<int> (size), XML_TRUE);
+            const auto status = XML_Parse (parser, document.data(), static_cast<int> (document.size()), XML_TRUE);
             parsing = false;
 
             if (status != XML_STATUS_OK && result.ok())
@@ -382,7 +510,8 @@ namespace
         }
 
         /** Text inside a nested value: white space between its elements is layout, as the
-            framework read it; any other run is kept, escaped.
+            framework read it; any other run is kept, escaped, its line breaks and tabs as they
+            stand (the framework kept line breaks so, and wrote tabs as references).
         */
         void flushNestedText()
         {
@@ -392,7 +521,7 @@ namespace
             if (! isLayoutSpace (nestedText))
             {
                 closeStartTag();
-                appendEscaped (nested, nestedText);
+                appendEscaped (nested, nestedText, EscapeFor::text);
             }
             nestedText.clear();
         }
@@ -516,12 +645,97 @@ namespace PropertiesDocument
 {
 double numberOf (const juce::String& text)
 {
-    // strtod in the C locale, so that a desktop's locale never turns "-6.5" into -6.
+    // The framework's grammar, not strtod's: white space, a sign, decimal digits with at most one
+    // point, an exponent. Its first 18 significant digits and its exponent are rewritten into a
+    // short buffer, as the framework does, and converted there in the C locale, so that a
+    // desktop's locale never turns "-6.5" into -6. "0x10" is 0, as the framework read it.
+    constexpr int maxSignificantDigits = 18;
+    constexpr long long maxExponent = DBL_MAX_10_EXP + 1;
+    constexpr long long minExponent = DBL_MIN_10_EXP - 1;
+    constexpr long long exponentCeiling = 1000LL * 1000 * 1000 * 1000;
+    const auto isDigit = [] (char c) { return c >= '0' && c <= '9'; };
+
+    char buffer[32] = {};
+    std::size_t length = 0;
+    auto p = text.toRawUTF8();
+
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
+        ++p;
+
+    const bool negative = *p == '-';
+    if (negative)
+        buffer[length++] = '-';
+    if (*p == '-' || *p == '+')
+        ++p;
+
+    int significantDigits = 0;
+    long long extraExponent = 0;
+    bool pointFound = false, leadingZeros = false;
+
+    for (;; ++p)
+    {
+        if (isDigit (*p))
+        {
+            if (significantDigits >= maxSignificantDigits)
+            {
+                // Digits beyond the point are dropped; those before it scale the number.
+                if (! pointFound)
+                    ++extraExponent;
+                continue;
+            }
+
+            // Zeros lead only before the point: after it they count, as in the framework.
+            if (! pointFound && significantDigits == 0 && *p == '0')
+            {
+                leadingZeros = true;
+                continue;
+            }
+
+            buffer[length++] = *p;
+            ++significantDigits;
+        }
+        else if (! pointFound && *p == '.')
+        {
+            buffer[length++] = '.';
+            pointFound = true;
+        }
+        else
+        {
+            break;
+        }
+    }
+
+    if (! leadingZeros && significantDigits == 0)
+        return 0.0;
+
+    long long exponent = extraExponent;
+    if (*p == 'e' || *p == 'E')
+    {
+        ++p;
+        const bool negativeExponent = *p == '-';
+        if (*p == '-' || *p == '+')
+            ++p;
+
+        // Held below where the sum could overflow, far beyond any finite result.
+        long long written = 0;
+        for (; isDigit (*p); ++p)
+            written = std::min (written * 10 + (*p - '0'), exponentCeiling);
+
+        exponent += negativeExponent ? -written : written;
+    }
+
+    if (exponent < minExponent)
+        return negative ? -0.0 : 0.0;
+
+    if (exponent > maxExponent)
+        return 0.0;   // infinite
+
+    if (exponent != 0)
+        std::snprintf (buffer + length, sizeof (buffer) - length, "e%lld", exponent);
+
     static const auto cLocale = ::newlocale (LC_ALL_MASK, "C", nullptr);
-    const auto* start = text.toRawUTF8();
-    char* end = nullptr;
-    const auto value = cLocale != nullptr ? ::strtod_l (start, &end, cLocale) : std::strtod (start, &end);
-    return end == start || ! std::isfinite (value) ? 0.0 : value;
+    const auto value = cLocale != nullptr ? ::strtod_l (buffer, nullptr, cLocale) : std::strtod (buffer, nullptr);
+    return std::isfinite (value) ? value : 0.0;
 }
 
 bool flagOf (const juce::String& text)

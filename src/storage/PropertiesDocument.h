@@ -10,9 +10,10 @@
 
     Reading goes through expat, a parser made for hostile input, and accepts only that shape (plus
     what earlier versions wrote: a value that looked like XML was stored as one nested element in
-    place of "val"; it reads as that element's text). The framework's own XML parser never sees a
-    stored file. Writing is canonical: every value in a "val" attribute, so that whatever is read,
-    written and read again is equal.
+    place of "val"; it reads as that element's text, line breaks included; and a character that
+    XML 1.0 cannot hold, which the framework wrote as a reference such as "&#11;", reads as
+    U+FFFD). The framework's own XML parser never sees a stored file. Writing is canonical: every
+    value in a "val" attribute, so that whatever is read, written and read again is equal.
 
     Pure code: no file system, any thread.
 */
@@ -74,9 +75,11 @@ namespace PropertiesDocument
     /** The bytes write() spends on one key. */
     std::size_t entrySize (const juce::String& key, const juce::String& value);
 
-    /** A stored double: the decimal number the text begins with (after white space), as the
-        framework reads it but without its arithmetic overflow on long digit strings; 0 when the
-        text does not begin with a finite number ("nan", "1e999"), which no level can be.
+    /** A stored double: the decimal number the text begins with (after ASCII white space: a
+        sign, digits with at most one point, an exponent), as the framework reads it, whatever the
+        locale and without its arithmetic overflow on long digit strings. Hexadecimal reads as the
+        framework reads it ("0x10" is 0). 0 when the text does not begin with a finite number
+        ("nan", "1e999"), which no level can be.
     */
     double numberOf (const juce::String& text);
 

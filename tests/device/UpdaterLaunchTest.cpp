@@ -133,6 +133,22 @@ TEST_F (AutomaticUpdater, ARunThatWroteNothingIsNotRepeatedByTheCheckButTheButto
     EXPECT_EQ (updaterRuns(), 2);
 }
 
+TEST_F (AutomaticUpdater, AfterAReplugTheCheckStartsTheUpdaterOnceMore)
+{
+    connectWithUpdaterReporting (UpdaterResult::firmwareNotCurrent);
+    ASSERT_TRUE (runUntil ([this] { return updaterRuns() == 1; }, 21000));
+    runFor (25000);
+    EXPECT_EQ (updaterRuns(), 1);
+
+    unplug();
+    ASSERT_TRUE (runUntil ([this] { return panel->m_elementsDisabled && ports.numOpenInputs() == 0; }, 3000));
+    plugIn();
+    ASSERT_TRUE (waitForConnection());
+    EXPECT_TRUE (runUntil ([this] { return updaterRuns() == 2; }, 21000));
+    runFor (25000);
+    EXPECT_EQ (updaterRuns(), 2);
+}
+
 TEST_F (AutomaticUpdater, AfterARunThatWroteFirmwareTheCheckStillStartsTheUpdater)
 {
     connectWithUpdaterReporting (UpdaterResult::interfaceRestarts);

@@ -70,10 +70,10 @@ namespace
 
     /** Pieces of markup that random bytes rarely hit on their own. */
     const std::vector<std::string> dictionary {
-        "<", ">", "</", "/>", "=\"", "\"", "'", "&amp;", "&lt;", "&#", "&#x", ";", "&x;", "<!--", "-->",
+        "<", ">", "</", "/>", "=\"", "\"", "'", "&amp;", "&lt;", "&#", "&#x", ";", "&x;", "&#11;", "<!--", "-->",
         "<![CDATA[", "]]>", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>", "?>", "<!DOCTYPE a [<!ENTITY x \"y\">]>",
         "<PROPERTIES>", "</PROPERTIES>", "<VALUE name=\"", "\" val=\"", "\"/>", "</VALUE>", "vol00", "Snapshot0",
-        "-90.0", "1e308", "nan", "\xEF\xBB\xBF", std::string (1, '\0'), "\xC3\xA9", "\xFF\xFE"
+        "-90.0", "1e308", "nan", "0x1p3", "\xEF\xBB\xBF", std::string (1, '\0'), "\xC3\xA9", "\xFF\xFE"
     };
 
     class Mutator

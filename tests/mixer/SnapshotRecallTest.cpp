@@ -139,6 +139,17 @@ TEST_F (SnapshotRecall, StoredOutputsTargetsAndMissingKeys)
     EXPECT_TRUE (panel->m_ssButtons[3]->getToggleState());
 }
 
+TEST_F (SnapshotRecall, AFileWithAReferenceTheFrameworksWriterMadeRecalls)
+{
+    writeSlot (1, {}, { { "Description", "Live" } });
+    const auto file = SnapshotFile::fileForSlot (1);
+    const auto text = file.loadFileAsString().replace ("val=\"Live\"", "val=\"Li&#x0b;ve\"");
+    ASSERT_TRUE (text.contains ("&#x0b;") && file.replaceWithText (text));
+    recall (1);
+    EXPECT_EQ (dialogRuns, 0);
+    EXPECT_TRUE (panel->m_sourceMuteArray[0][1] && panel->m_phase1.getToggleState());
+}
+
 TEST_F (SnapshotRecall, AnEditPressSavesTheStateOfThePressAndAnEmptyNameNamesTheSlot)
 {
     panel->m_sourceVolumeArray[2][3] = -17.0;

@@ -1,4 +1,5 @@
 #include "storage/PropertiesDocument.h"
+#include "support/FrameworkWrittenSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -111,6 +112,43 @@ TEST (PropertiesDocument, ReadsWhatTheFrameworkAndEditorsWrote)
     EXPECT_EQ (edited.properties["b"], juce::String::fromUTF8 ("\xE2\x82\xAC"));
 }
 
+TEST (PropertiesDocument, ReferencesToCharactersXmlCannotHoldReadAsOneReplacementCharacter)
+{
+    static_assert (frameworkWrittenSettings.size() == 96);
+    const auto written = parseBytes (frameworkWrittenSettings.data(), frameworkWrittenSettings.size());
+    ASSERT_TRUE (written.ok()) << written.detail;
+    const auto r = juce::String::charToString (0xFFFD);
+    EXPECT_EQ (written.properties["Snapshot0"], "A" + r + "B");
+    EXPECT_EQ (PropertiesDocument::numberOf (written.properties["vol00"]), -6.0);
+
+    const std::pair<juce::String, juce::String> cases[] = {
+        { "<VALUE name='a' val='&#1;&#8;&#x0b;&#xC;&#14;&#x1F;&#xFFFE;&#65535;&#0000011;'/>", juce::String::repeatedString (r, 9) },
+        { "<VALUE name='a'><b c='&#2;'>&#x1f;</b></VALUE>", "<b c=\"" + r + "\">" + r + "</b>" },
+        { "<VALUE name='a' val='&#9;&#127;&#xFFFD;&amp;#11;'/>", "\t\x7F" + r + "&#11;" },
+        // Where "&#11;" is no reference, it stays text.
+        { "<VALUE name='a'><b><![CDATA[&#11;]]></b></VALUE><!-- &#11; --><?x &#11;?>", "<b>&amp;#11;</b>" },
+    };
+    for (const auto& [values, read] : cases)
+        EXPECT_EQ (parse (document (values)).properties["a"], read) << values;
+
+    // Every other reference stays as strict as XML is.
+    for (const auto* refused : { "&#0;", "&#xD800;", "&#x110000;", "&#4294967307;", "&#X0B;", "&#11 ;", "&#x;" })
+        EXPECT_FALSE (parse (document ("<VALUE name='a' val='" + juce::String (refused) + "'/>")).ok()) << refused;
+    EXPECT_FALSE (parse (document ("<VALUE name='a' val='x'/>&#11;")).ok());
+
+    // Cut in the middle of a reference or of a comment: refused, nothing read past the end.
+    for (const auto* cut : { "<PROPERTIES a='&#1", "<PROPERTIES a='&#x", "<PROPERTIES><!-- &#11;", "<PROPERTIES><?x" })
+        EXPECT_EQ (parseBytes (cut, std::strlen (cut)).problem, Problem::notXml) << cut;
+}
+
+TEST (PropertiesDocument, ANestedValuesTextKeepsItsLineBreaksAndTabs)
+{
+    const auto nestedValue = [] (const char* element) { return parse (document ("<VALUE name='a'>" + juce::String (element) + "</VALUE>")).properties["a"]; };
+    EXPECT_EQ (nestedValue ("<a>x\ny</a>"), "<a>x\ny</a>");
+    EXPECT_EQ (nestedValue ("<a>x&#9;y&#13;</a>"), "<a>x\ty\r</a>");
+    EXPECT_EQ (nestedValue ("<a b='x&#10;y&#9;'>\"t\"</a>"), "<a b=\"x&#10;y&#9;\">&quot;t&quot;</a>");
+}
+
 TEST (PropertiesDocument, WhatIsWrittenReadsBackEqual)
 {
     juce::StringPairArray properties (false);
@@ -175,13 +213,21 @@ TEST (PropertiesDocument, StoredNumbersReadAsTheFrameworkReadsThemWithoutOverflo
     using PropertiesDocument::flagOf;
     using PropertiesDocument::numberOf;
 
-    EXPECT_EQ (numberOf ("-6.5"), -6.5);
-    EXPECT_EQ (numberOf (" 12dB"), 12.0);
-    EXPECT_EQ (numberOf ("loud"), 0.0);
-    EXPECT_EQ (numberOf ({}), 0.0);
-    EXPECT_EQ (numberOf ("1e999"), 0.0);
-    EXPECT_EQ (numberOf ("nan"), 0.0);   // the framework's writer cast it to int
-    EXPECT_EQ (numberOf ("0e3086666662"), 0.0);   // made the framework's reader overflow
+    const auto digits = [] (int n) { return "1" + juce::String::repeatedString ("0", n - 1); };
+    const std::pair<juce::String, double> numbers[] = {
+        { "-6.5", -6.5 }, { " 12dB", 12.0 }, { "+3", 3.0 }, { "\t-.25E1", -2.5 }, { "5.", 5.0 }, { "1e", 1.0 },
+        { "0x10", 0.0 }, { "0x1p3", 0.0 }, { "-0X1A", 0.0 }, { "  +0x10", 0.0 },
+        { "loud", 0.0 }, { "", 0.0 }, { ".", 0.0 }, { "nan", 0.0 }, { "-inf", 0.0 },   // the framework's writer cast nan to int
+        { "1e999", 0.0 }, { digits (400), 0.0 }, { digits (400) + "e-390", 1e9 },
+        { "0e3086666662", 0.0 }, { "1e-3086666662", 0.0 }, { "1e99999999999999999999", 0.0 },   // made the framework's reader overflow
+    };
+    for (const auto& [text, value] : numbers)
+        EXPECT_EQ (numberOf (text), value) << text;
+
+    // Wherever the framework's arithmetic holds, the same double, to the last bit.
+    for (const auto* text : { "0x1p3", "-6.0", "1.7976931348623157e308", "4.9e-324", "0.1234567890123456789012",
+                              "123456789012345678901234", "0.0000000000000000000012345", "00012.50e-1", "-0" })
+        EXPECT_EQ (numberOf (text), juce::String (text).getDoubleValue()) << text;
 
     for (const auto* on : { "1", "2", "-3", " 0001", "99999999999999999999999999" })
         EXPECT_TRUE (flagOf (on)) << on;

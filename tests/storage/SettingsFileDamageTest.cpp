@@ -1,3 +1,4 @@
+#include "support/FrameworkWrittenSettings.h"
 #include "support/PanelFixture.h"
 
 #include <chrono>
@@ -196,6 +197,16 @@ TEST_F (SettingsFileDamage, FilesThatHungOrCrashedTheFrameworksParserAreSetAside
     saveAfterRestore();
     panel = nullptr;
     EXPECT_EQ (storedSettings()->getValue ("x"), "<a>t<b><c/></b></a>");
+}
+
+TEST_F (SettingsFileDamage, AReferenceTheFrameworksWriterMadeIsReadNotSetAside)
+{
+    ASSERT_TRUE (settingsPath().replaceWithData (frameworkWrittenSettings.data(), frameworkWrittenSettings.size()));
+    startPanel();
+    panel->restoreProperties();
+    EXPECT_FALSE (backup (1).exists());
+    EXPECT_EQ (panel->m_ssButtons[0]->getButtonText(), "A" + juce::String::charToString (0xFFFD) + "B");
+    EXPECT_EQ (panel->m_sourceVolumeArray[0][0], -6.0);
 }
 
 TEST_F (SettingsFileDamage, WhatThePanelWritesItsNextStartReads)
