@@ -2,71 +2,94 @@
 
 #include <utility>
 
-namespace
-{
-    std::unique_ptr<juce::MidiMessage[]> makeSlots()
-    {
-        return std::make_unique<juce::MidiMessage[]> (static_cast<size_t> (MidiInputQueue::capacity));
-    }
-}
-
 MidiInputQueue::MidiInputQueue()
+    : incoming (makeRings()), spare (makeRings())
 {
-    incoming.slots = makeSlots();
-    spare.slots = makeSlots();
 }
 
 MidiInputQueue::~MidiInputQueue() = default;
 
-bool MidiInputQueue::replaceOldest (juce::MidiMessage& message)
+MidiInputQueue::Rings MidiInputQueue::makeRings()
 {
-    // The oldest slot becomes the newest end of the ring.
-    std::swap (incoming.at (0), message);
-    incoming.head = (incoming.head + 1) & (capacity - 1);
+    const auto ring = [] (int slots)
+    {
+        Ring r;
+        r.slots = std::make_unique<Slot[]> (static_cast<size_t> (slots));
+        r.mask = slots - 1;
+        return r;
+    };
 
-    ++dropped;
-    droppedSinceDrain = true;
-
-    const auto overflowStarts = ! overflowing;
-    overflowing = true;
-    return overflowStarts;
+    return { ring (answerCapacity), ring (capacity) };
 }
 
-MidiInputQueue::Ring MidiInputQueue::takeAll()
+MidiInputQueue::Overflow MidiInputQueue::replaceOldest (Ring& ring, bool answer, juce::MidiMessage& message, std::uint64_t order)
 {
-    // A drain inside another finds the spare in use and makes a ring of its own.
-    auto taken = std::exchange (spare, Ring {});
-    if (taken.slots == nullptr)
-        taken.slots = makeSlots();
+    // The oldest slot becomes the newest end of the ring.
+    auto& slot = ring.at (0);
+    std::swap (slot.message, message);
+    slot.order = order;
+    ring.head = (ring.head + 1) & ring.mask;
+
+    auto& lane = answer ? answersOverflow : periodicOverflow;
+    ++lane.dropped;
+    lane.droppedSinceDrain = true;
+
+    const auto overflowStarts = ! lane.overflowing;
+    lane.overflowing = true;
+
+    if (! overflowStarts)
+        return Overflow::none;
+
+    return answer ? Overflow::answersStart : Overflow::periodicStarts;
+}
+
+MidiInputQueue::Rings MidiInputQueue::takeAll()
+{
+    // A drain inside another finds the spare in use and makes rings of its own.
+    auto taken = std::exchange (spare, Rings {});
+    if (! taken.isMade())
+        taken = makeRings();
 
     const juce::ScopedLock sl (lock);
     std::swap (incoming, taken);
 
     // An overflow lasts until a drain finds that nothing was dropped since the one before: the
     // message thread has caught up, and the next drop starts a new overflow.
-    overflowing = droppedSinceDrain;
-    droppedSinceDrain = false;
+    for (auto* lane : { &answersOverflow, &periodicOverflow })
+    {
+        lane->overflowing = lane->droppedSinceDrain;
+        lane->droppedSinceDrain = false;
+    }
 
     return taken;
 }
 
-void MidiInputQueue::giveBack (Ring ring)
+void MidiInputQueue::giveBack (Rings rings)
 {
-    ring.head = 0;
-    ring.count = 0;
+    for (auto* ring : { &rings.answers, &rings.periodic })
+    {
+        ring->head = 0;
+        ring->count = 0;
+    }
 
-    if (spare.slots == nullptr)
-        spare = std::move (ring);
+    if (! spare.isMade())
+        spare = std::move (rings);
 }
 
 int MidiInputQueue::size() const
 {
     const juce::ScopedLock sl (lock);
-    return incoming.count;
+    return incoming.answers.count + incoming.periodic.count;
 }
 
 std::int64_t MidiInputQueue::numDropped() const
 {
     const juce::ScopedLock sl (lock);
-    return dropped;
+    return answersOverflow.dropped + periodicOverflow.dropped;
+}
+
+std::int64_t MidiInputQueue::numAnswersDropped() const
+{
+    const juce::ScopedLock sl (lock);
+    return answersOverflow.dropped;
 }

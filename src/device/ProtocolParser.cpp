@@ -37,6 +37,30 @@ namespace ProtocolParser
             && data[SysEx::dataOffset] == 0x7F;
     }
 
+    bool isAnswer (const std::uint8_t* data, std::size_t size) noexcept
+    {
+        if (data == nullptr || size <= SysEx::commandOffset || data[0] != SysEx::start)
+            return false;
+
+        const auto command = data[SysEx::commandOffset];
+        if (isSourceLevelCommand (command))
+            return true;
+
+        switch (command)
+        {
+            case byteOf (SysExCommand::inputConfig1):
+            case byteOf (SysExCommand::inputConfig2):
+            case byteOf (SysExCommand::hardwareFlags):
+            case byteOf (SysExCommand::hardwareFlagsExt):
+            case byteOf (SysExCommand::outputLevel):
+            case byteOf (SysExCommand::serialNumber):
+            case byteOf (SysExCommand::firmwareVersionSTC):
+            case byteOf (SysExCommand::firmwareVersionRWA):
+            case byteOf (SysExCommand::stateRequest):        return true;
+            default:                                        return false;
+        }
+    }
+
     InputConfig decodeInputConfig (std::uint8_t b) noexcept
     {
         InputConfig config;

@@ -31,6 +31,16 @@ namespace ProtocolParser
     /** True for the device's 8-byte state message F0 00 5E 17 34 7F 7F F7, which is only counted. */
     bool isStateReply (const std::uint8_t* data, std::size_t size) noexcept;
 
+    /** True for a message that answers one of the panel's requests or reports a change of the
+        mixer's state: levels, input configs, flags, versions, the serial number, the state message.
+        The interface sends each of these once, so the incoming queue never lets one give way.
+
+        False for what the interface repeats by itself (meter readings, MIDI activity) and for
+        anything the panel does not read (other commands, messages that are not System Exclusive):
+        those give way first when the queue is full. Reads only the first byte and the command.
+    */
+    bool isAnswer (const std::uint8_t* data, std::size_t size) noexcept;
+
     /** What an input-config byte from the device says about one input. */
     struct InputConfig
     {

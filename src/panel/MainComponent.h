@@ -420,8 +420,8 @@ public:
     juce::ReferenceCountedArray<MidiDeviceListEntry> midiInputs;
     juce::ReferenceCountedArray<MidiDeviceListEntry> midiOutputs;
 
-    /** Copies of the received messages not yet parsed, in arrival order, at most
-        MidiInputQueue::capacity of them; the oldest are dropped (and counted) beyond that.
+    /** Copies of the received messages not yet parsed, in arrival order. When it is full the
+        oldest meter readings give way, never an answer the panel asked for (see MidiInputQueue).
         Filled on the MIDI input thread, drained on the message thread.
     */
     MidiInputQueue midiInputQueue;

@@ -19,9 +19,21 @@ void MainComponent::handleIncomingMidiMessage (juce::MidiInput*, const juce::Mid
 
     // The trigger, which may post to the message queue, comes after the queue's lock is released,
     // so the message thread's exchange rarely has to wait for it.
-    if (midiInputQueue.push (message))
-        juce::Logger::outputDebugString ("MIDI input: the panel is " + juce::String (MidiInputQueue::capacity)
-                                         + " messages behind; dropping the oldest until it catches up");
+    switch (midiInputQueue.push (message))
+    {
+        case MidiInputQueue::Overflow::none:
+            break;
+
+        case MidiInputQueue::Overflow::periodicStarts:
+            juce::Logger::outputDebugString ("MIDI input: the panel is " + juce::String (MidiInputQueue::capacity)
+                                             + " meter readings behind; dropping the oldest readings until it catches up");
+            break;
+
+        case MidiInputQueue::Overflow::answersStart:
+            juce::Logger::outputDebugString ("MIDI input: the interface sent " + juce::String (MidiInputQueue::answerCapacity)
+                                             + " reports the panel did not ask for; dropping the oldest until it catches up");
+            break;
+    }
 
     triggerAsyncUpdate();
 }

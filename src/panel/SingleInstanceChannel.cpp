@@ -2,6 +2,7 @@
 
 #include "panel/HandOverFrame.h"
 #include "panel/SingleInstanceFolder.h"
+#include "platform/SteadyDeadline.h"
 #include "platform/linux/ScopedFd.h"
 
 #include <atomic>
@@ -33,25 +34,13 @@ namespace
     /** How long a launch lets a busy panel work before it asks again. */
     constexpr int busyPauseMs = 50;
 
-    /** Milliseconds left until a deadline on the millisecond counter; 0 once it has passed. */
-    int millisecondsUntil (juce::uint32 deadline)
-    {
-        const auto now = juce::Time::getMillisecondCounter();
-        return deadline > now ? static_cast<int> (deadline - now) : 0;
-    }
-
-    juce::uint32 deadlineIn (int milliseconds)
-    {
-        return juce::Time::getMillisecondCounter() + static_cast<juce::uint32> (juce::jmax (0, milliseconds));
-    }
-
     /** Waits for the socket to become ready until the deadline. */
-    bool waitFor (int fd, short events, juce::uint32 deadline)
+    bool waitFor (int fd, short events, SteadyDeadline deadline)
     {
         for (;;)
         {
             pollfd p { fd, events, 0 };
-            const auto ready = ::poll (&p, 1, millisecondsUntil (deadline));
+            const auto ready = ::poll (&p, 1, deadline.millisecondsLeft());
             if (ready < 0 && errno == EINTR)
                 continue;
             return ready > 0;
@@ -60,7 +49,7 @@ namespace
 
     enum class Transfer { done, timedOut, closed };
 
-    Transfer writeAll (int fd, const char* data, size_t size, juce::uint32 deadline)
+    Transfer writeAll (int fd, const char* data, size_t size, SteadyDeadline deadline)
     {
         while (size > 0)
         {
@@ -82,7 +71,7 @@ namespace
     }
 
     /** Reads exactly size bytes before the deadline. */
-    Transfer readExactly (int fd, char* data, size_t size, juce::uint32 deadline)
+    Transfer readExactly (int fd, char* data, size_t size, SteadyDeadline deadline)
     {
         while (size > 0)
         {
@@ -112,7 +101,7 @@ namespace
         it is refused or incomplete, or the peer is too slow: a connection that only probes
         whether we are alive says nothing.
     */
-    std::optional<juce::String> readCommandLine (int fd, juce::uint32 deadline)
+    std::optional<juce::String> readCommandLine (int fd, SteadyDeadline deadline)
     {
         juce::MemoryBlock received;
 
@@ -135,7 +124,7 @@ namespace
     enum class ConnectResult { connected, nobodyListens, timedOut, failed };
 
     /** Connects without blocking: a full queue is retried until the deadline. */
-    ConnectResult connectTo (const sockaddr_un& address, juce::uint32 deadline, ScopedFd& fd, juce::String& error)
+    ConnectResult connectTo (const sockaddr_un& address, SteadyDeadline deadline, ScopedFd& fd, juce::String& error)
     {
         fd.reset (::socket (AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
         if (! fd.isValid())
@@ -158,7 +147,7 @@ namespace
                 return ConnectResult::failed;
             }
 
-            if (millisecondsUntil (deadline) == 0)
+            if (deadline.millisecondsLeft() == 0)
                 return ConnectResult::timedOut;
 
             ::usleep (retryPauseMs * 1000);   // a second launch, not the message thread
@@ -209,7 +198,7 @@ namespace
 
                 // One deadline for the whole connection: a peer that dribbles bytes cannot hold
                 // the only listener thread.
-                const auto deadline = deadlineIn (connectionDeadlineMs);
+                const auto deadline = SteadyDeadline::in (connectionDeadlineMs);
                 if (auto commandLine = readCommandLine (peer.get(), deadline))
                 {
                     const char answer = post (*commandLine) ? acceptedAnswer : busyAnswer;
@@ -311,7 +300,7 @@ namespace
 
                 ScopedFd probe;
                 juce::String ignored;
-                if (S_ISSOCK (info.st_mode) && connectTo (address, deadlineIn (200), probe, ignored) != ConnectResult::nobodyListens)
+                if (S_ISSOCK (info.st_mode) && connectTo (address, SteadyDeadline::in (200), probe, ignored) != ConnectResult::nobodyListens)
                 {
                     problem = "another program listens at " + described();
                     return;
@@ -423,7 +412,7 @@ namespace
 
     /** One connection: connect, send the frame, read the answer, all before the deadline. */
     HandOverResult handOverOnce (const SingleInstanceFolder::Opened& folder, const std::optional<juce::MemoryBlock>& frame,
-                                 const juce::String& frameProblem, juce::uint32 deadline)
+                                 const juce::String& frameProblem, SteadyDeadline deadline)
     {
         const auto path = folder.path().getChildFile (SingleInstanceFolder::socketName()).getFullPathName().quoted();
 
@@ -480,9 +469,9 @@ namespace
     /** Busy passes as the panel works through earlier launches: ask again while there is time
         for a whole exchange.
     */
-    bool worthAskingAgain (const HandOverResult& result, juce::uint32 deadline)
+    bool worthAskingAgain (const HandOverResult& result, SteadyDeadline deadline)
     {
-        return result.outcome == Outcome::busy && millisecondsUntil (deadline) >= 250;
+        return result.outcome == Outcome::busy && deadline.millisecondsLeft() >= 250;
     }
 }
 
@@ -493,7 +482,7 @@ juce::File socketFile()
 
 HandOverResult handOverToRunningInstance (const juce::String& commandLine, int timeoutMs)
 {
-    const auto deadline = deadlineIn (timeoutMs);
+    const auto deadline = SteadyDeadline::in (timeoutMs);
     const SingleInstanceFolder::Opened folder;
 
     if (folder.problem().isNotEmpty())
@@ -522,7 +511,7 @@ std::unique_ptr<Claim> tryClaim()
 
 Launch handOverOrClaim (const juce::String& commandLine, int timeoutMs)
 {
-    const auto deadline = deadlineIn (timeoutMs);
+    const auto deadline = SteadyDeadline::in (timeoutMs);
     auto folder = std::make_unique<SingleInstanceFolder::Opened>();
 
     if (folder->problem().isNotEmpty())
@@ -550,7 +539,7 @@ Launch handOverOrClaim (const juce::String& commandLine, int timeoutMs)
             return { std::move (result), nullptr };
         }
 
-        if (millisecondsUntil (deadline) == 0)
+        if (deadline.millisecondsLeft() == 0)
             return { std::move (result), nullptr };
 
         ::usleep ((result.outcome == Outcome::busy ? busyPauseMs : retryPauseMs) * 1000);   // a launch, not the message thread

@@ -1,5 +1,6 @@
 #include "device/ProtocolParser.h"
 #include "mixer/TimerIds.h"
+#include "panel/InputTypeItems.h"
 #include "support/MessageLoop.h"
 #include "support/PanelFixture.h"
 #include "support/RepaintRecorder.h"
@@ -399,6 +400,26 @@ TEST_F (IncomingMidi, AFloodWhileTheMessageThreadIsBusyEndsWithTheNewestStateAnd
     panel->handleUpdateNowIfNeeded();
     EXPECT_EQ (panel->m_outputVolumeArray[3], 0.0);
     EXPECT_TRUE (panel->m_outputMuteArray[3]);
+}
+
+TEST_F (IncomingMidi, AnswersQueuedBeforeAQueueOfMeterReadingsAreStillApplied)
+{
+    // The input type and the version are asked for once: the readings that follow them before
+    // the message thread drains must not push them out.
+    ::testing::internal::CaptureStderr();
+    std::thread ([this]
+    {
+        panel->handleIncomingMidiMessage (nullptr, messageOf (frame ({ 0x40, 0x0B })));
+        panel->handleIncomingMidiMessage (nullptr, messageOf (frame ({ 0x79, 'v', '1', '0', 'f' })));
+        for (int k = 0; k <= MidiInputQueue::capacity; ++k)
+            panel->handleIncomingMidiMessage (nullptr, messageOf (frame ({ 0x70, std::uint8_t (k % 4), std::uint8_t (k % 101) })));
+    }).join();
+    ::testing::internal::GetCapturedStderr();
+
+    panel->handleUpdateNowIfNeeded();
+    EXPECT_EQ (panel->m_inputTypeBoxes[0]->getSelectedId(), InputTypeItem::hiZ);
+    EXPECT_EQ (panel->m_mixer.versionSTC, 0x313066);
+    EXPECT_EQ (panel->m_meterLevels[0], MidiInputQueue::capacity % 101);
 }
 
 //==============================================================================

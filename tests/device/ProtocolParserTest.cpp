@@ -259,3 +259,23 @@ TEST (ProtocolParser, HeaderBytesAreNotComparedButTheFirstByteMustStartSysEx)
     EXPECT_EQ (parse ({ 0x90, 0x3C, 0x64 }).type, Type::notSysEx);
     EXPECT_EQ (parse ({ 0xF8 }).type, Type::notSysEx);
 }
+
+TEST (ProtocolParser, EverythingThePanelAppliesIsAnAnswerExceptTheRepeatingReadings)
+{
+    // Whatever the parser applies must not give way in a full queue, save the readings the
+    // interface repeats by itself; the state message is only counted, but it answers a request.
+    for (int c = 0; c < 256; ++c)
+    {
+        const auto message = fullMessageFor (static_cast<std::uint8_t> (c));
+        const auto type = parse (message).type;
+        const auto expected = c == 0x7F || ! (type == Type::ignored || type == Type::levelMeter || type == Type::midiActivity);
+        EXPECT_EQ (ProtocolParser::isAnswer (message.data(), message.size()), expected) << "command " << c;
+    }
+
+    const auto hiZ = frame ({ 0x40, 0x0B });
+    const Bytes noteOn { 0x90, 0x40, 0x0B, 0x00, 0x00, 0x40, 0x0B, 0xF7 };
+    EXPECT_TRUE (ProtocolParser::isAnswer (hiZ.data(), 6));     // only the command byte is needed
+    EXPECT_FALSE (ProtocolParser::isAnswer (hiZ.data(), 5));
+    EXPECT_FALSE (ProtocolParser::isAnswer (noteOn.data(), noteOn.size()));
+    EXPECT_FALSE (ProtocolParser::isAnswer (nullptr, 8));
+}

@@ -17,7 +17,9 @@ public:
     */
     explicit QuitSignals (std::function<void()> onQuitRequest);
 
-    /** Gives the signals back their earlier handling. Message thread. */
+    /** Gives the signals back their earlier handling, then closes the pipe once no handler that
+        began before (on any thread) can still write to it. Message thread.
+    */
     ~QuitSignals();
 
     QuitSignals (const QuitSignals&) = delete;
