@@ -67,7 +67,7 @@ namespace WorkArea
         /** A 32-bit property of the root window, as its values; empty when it is not there. */
         std::vector<unsigned long> rootProperty (::Display* display, const char* name, long mostValues)
         {
-            const auto atom = juce::XWindowSystemUtilities::Atoms::getIfExists (display, name);
+            const auto atom = XInternAtom (display, name, True);   // no atom, no such property
 
             if (atom == None)
                 return {};
