@@ -173,6 +173,7 @@ void Talvoz3UIApplication::resetToFactoryDefaults (bool showAgain)
         return;
 
     panel->setFactoryDefaults();
+    mainWindow->keepPlaceGiven();
     forgetWindowPosition (*mainWindow);
 
     if (showAgain)
@@ -205,6 +206,7 @@ void Talvoz3UIApplication::anotherInstanceStarted (const juce::String& commandLi
         if (CommandLineSwitches::asksForDefaults (commandLine))
         {
             panel->setFactoryDefaults();
+            mainWindow->keepPlaceGiven();
             storeWindowPosition ({});
         }
 
@@ -343,6 +345,13 @@ void Talvoz3UIApplication::MainWindow::placeAtStart (juce::Rectangle<int> startS
     startPlace = StartPlace { startSize, userArea };
     setBounds (borderConstrainer->startClientArea (startSize, userArea));
     lastFittingBounds = getBounds();
+}
+
+void Talvoz3UIApplication::MainWindow::keepPlaceGiven()
+{
+    // The reset's own move may have measured the frame and asked for the start place already.
+    startPlace.reset();
+    startPlaceDue.reset();
 }
 
 void Talvoz3UIApplication::MainWindow::placeAgainOnceFramed()

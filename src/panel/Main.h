@@ -66,6 +66,11 @@ public:
         */
         void placeAtStart (juce::Rectangle<int> startSize, juce::Rectangle<int> userArea);
 
+        /** The program has placed the window itself since (a factory reset): the start place is
+            not given again.
+        */
+        void keepPlaceGiven();
+
         std::unique_ptr<BorderBoundsConstrainer> borderConstrainer;
 
     private:

@@ -182,6 +182,18 @@ INSTANTIATE_TEST_SUITE_P (Screens, StartingUnderWindowManager,
                                              StartScreen { 1024, 768, 0, 0 },
                                              StartScreen { 1366, 768, 24, 0 }));
 
+TEST_F (UnderWindowManager, AResetAtStartKeepsTheFactorySizeOnceTheWindowIsFramed)
+{
+    program = startProgram ("/default");
+    window = waitForPanelWindow();
+    ASSERT_NE (window, 0u);
+
+    // A second launch is handled after whatever the panel had to do at its first paint.
+    EXPECT_EQ (exitWithin (startProgram(), 10000), 0);
+    ASSERT_TRUE (waitUntil ([this] { return isActiveOnTop (window) && windowManagerCaughtUp(); }));
+    EXPECT_GE (clientArea (window).getWidth(), 322) << clientArea (window).toString();
+}
+
 class BesideATaskbar : public UnderWindowManager
 {
 protected:

@@ -141,6 +141,12 @@ pid_t WindowManagerFixture::startProgram()
     return programs.back();
 }
 
+pid_t WindowManagerFixture::startProgram (const juce::String& argument)
+{
+    programs.push_back (spawn ({ TALVO_APP_BINARY, argument }, false));
+    return programs.back();
+}
+
 std::optional<int> WindowManagerFixture::exitWithin (pid_t program, int timeoutMs)
 {
     std::optional<int> result;
