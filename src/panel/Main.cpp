@@ -9,8 +9,10 @@
 #include "platform/PlatformHost.h"
 #include "platform/x11/WaitingEvents.h"
 #include "platform/x11/WindowManagerRequests.h"
+#include "platform/x11/WorkArea.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace
 {
@@ -141,10 +143,13 @@ void Talvoz3UIApplication::showAtStartSize (MainWindow& window)
     window.setResizable (true, true);
 
     const auto* mainDisplay = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay();
-    const auto startSize = startSizeForUserAreaHeight (mainDisplay != nullptr ? mainDisplay->userArea.getHeight() : 0);
+    const auto userArea = mainDisplay != nullptr ? WorkArea::userAreaOf (*mainDisplay) : juce::Rectangle<int>();
+    const auto startSize = startSizeForUserAreaHeight (userArea.getHeight());
 
-    window.setSize (startSize.getWidth(), startSize.getHeight());
-    window.centreWithSize (startSize.getWidth(), startSize.getHeight());
+    if (userArea.isEmpty())
+        window.centreWithSize (startSize.getWidth(), startSize.getHeight());
+    else
+        window.placeAtStart (startSize, userArea);
 
     // On the desktop, still hidden: the native frame can be measured now, and the window manager
     // knows the limits before it first shows the window.
@@ -168,6 +173,7 @@ void Talvoz3UIApplication::resetToFactoryDefaults (bool showAgain)
         return;
 
     panel->setFactoryDefaults();
+    mainWindow->keepPlaceGiven();
     forgetWindowPosition (*mainWindow);
 
     if (showAgain)
@@ -200,6 +206,7 @@ void Talvoz3UIApplication::anotherInstanceStarted (const juce::String& commandLi
         if (CommandLineSwitches::asksForDefaults (commandLine))
         {
             panel->setFactoryDefaults();
+            mainWindow->keepPlaceGiven();
             storeWindowPosition ({});
         }
 
@@ -283,6 +290,9 @@ void Talvoz3UIApplication::MainWindow::paintOverChildren (juce::Graphics& g)
     // The framework ends every paint of the window here, including one that only an opaque
     // child covers (a meter's reading), for which it skips the window's own paint.
     PaintDelivery::sendAfterThisPaint();
+
+    // Shown, the window is framed: a frame reported without a move or resize shows here.
+    placeAgainOnceFramed();
 }
 
 void Talvoz3UIApplication::MainWindow::moved()
@@ -302,12 +312,8 @@ void Talvoz3UIApplication::MainWindow::keepClientAreaOnShape()
     if (borderConstrainer == nullptr || ! isOnDesktop() || isMinimised() || applyingCorrection)
         return;
 
-    // An X11 window manager frames a window only once it is shown: the frame is measured when
-    // the window manager first reports it.
-    if (borderConstrainer->frameBorder.isEmpty())
-        if (auto* peer = getPeer())
-            if (const auto frame = peer->getFrameSizeIfPresent())
-                borderConstrainer->frameBorder = *frame;
+    measureFrame();
+    placeAgainOnceFramed();
 
     if (borderConstrainer->fits (getBounds()))
     {
@@ -322,8 +328,66 @@ void Talvoz3UIApplication::MainWindow::keepClientAreaOnShape()
         triggerAsyncUpdate();   // not from inside the framework's handling of the new size
 }
 
+void Talvoz3UIApplication::MainWindow::measureFrame()
+{
+    // An X11 window manager frames a window only once it is shown: the frame is measured when
+    // the window manager first reports it.
+    if (borderConstrainer->frameBorder.isEmpty())
+        if (auto* peer = getPeer())
+            if (const auto frame = peer->getFrameSizeIfPresent())
+                borderConstrainer->frameBorder = *frame;
+}
+
+void Talvoz3UIApplication::MainWindow::placeAtStart (juce::Rectangle<int> startSize, juce::Rectangle<int> userArea)
+{
+    jassert (borderConstrainer != nullptr);
+
+    startPlace = StartPlace { startSize, userArea };
+    setBounds (borderConstrainer->startClientArea (startSize, userArea));
+    lastFittingBounds = getBounds();
+}
+
+void Talvoz3UIApplication::MainWindow::keepPlaceGiven()
+{
+    // The reset's own move may have measured the frame and asked for the start place already.
+    startPlace.reset();
+    startPlaceDue.reset();
+}
+
+void Talvoz3UIApplication::MainWindow::placeAgainOnceFramed()
+{
+    if (! startPlace.has_value() || borderConstrainer == nullptr || ! isOnDesktop())
+        return;
+
+    measureFrame();
+
+    // Without a window manager, or under one that draws no frame, the first place stands.
+    if (borderConstrainer->frameBorder.isEmpty())
+        return;
+
+    const auto place = borderConstrainer->startClientArea (startPlace->size, startPlace->userArea);
+    startPlace.reset();
+
+    if (place != getBounds())
+    {
+        startPlaceDue = place;
+        triggerAsyncUpdate();   // not from inside the framework's handling of an event
+    }
+}
+
 void Talvoz3UIApplication::MainWindow::handleAsyncUpdate()
 {
+    if (const auto place = std::exchange (startPlaceDue, std::nullopt))
+    {
+        {
+            const juce::ScopedValueSetter<bool> applying (applyingCorrection, true);
+            setBounds (*place);
+        }
+
+        if (borderConstrainer != nullptr && borderConstrainer->fits (*place))
+            lastFittingBounds = *place;
+    }
+
     const auto given = getBounds();
 
     if (borderConstrainer == nullptr || correctionAwaited || borderConstrainer->fits (given))
@@ -338,7 +402,7 @@ void Talvoz3UIApplication::MainWindow::handleAsyncUpdate()
         WindowManagerRequests::releaseFromScreenSize (*this);
 
         if (const auto* display = juce::Desktop::getInstance().getDisplays().getDisplayForRect (given))
-            corrected = borderConstrainer->largestClientAreaWithin (borderConstrainer->frameBorder.subtractedFrom (display->userArea));
+            corrected = borderConstrainer->largestClientAreaWithin (borderConstrainer->frameBorder.subtractedFrom (WorkArea::userAreaOf (*display)));
     }
 
     correctionAwaited = true;
@@ -366,10 +430,7 @@ void Talvoz3UIApplication::MainWindow::publishClientAreaLimits()
 {
     jassert (borderConstrainer != nullptr);
 
-    if (auto* peer = getPeer())
-        if (auto frame = peer->getFrameSizeIfPresent())
-            borderConstrainer->frameBorder = *frame;
-
+    measureFrame();
     lastFittingBounds = getBounds();
 
     WindowSizeHints::keep (*this, clientAreaLimits());

@@ -60,12 +60,40 @@ public:
         */
         void publishClientAreaLimits();
 
+        /** Gives the window its start place for a start size on a user area (startClientArea), and
+            gives it again once the window manager first reports the frame, which it knows only
+            once it frames the window: the whole frame then lies in the user area.
+        */
+        void placeAtStart (juce::Rectangle<int> startSize, juce::Rectangle<int> userArea);
+
+        /** The program has placed the window itself since (a factory reset): the start place is
+            not given again.
+        */
+        void keepPlaceGiven();
+
         std::unique_ptr<BorderBoundsConstrainer> borderConstrainer;
 
     private:
         /** Notes a client area that fits, or asks for a correction of one that does not. */
         void keepClientAreaOnShape();
         void handleAsyncUpdate() override;
+
+        /** Takes the native frame's size into the constrainer once the window manager reports it. */
+        void measureFrame();
+
+        /** The start place again, with the frame now known, when it differs from the one given. */
+        void placeAgainOnceFramed();
+
+        /** The start size and user area, until the frame is known. */
+        struct StartPlace
+        {
+            juce::Rectangle<int> size, userArea;
+        };
+
+        std::optional<StartPlace> startPlace;
+
+        /** The start place to give the window, asked for from the framework's handling of an event. */
+        std::optional<juce::Rectangle<int>> startPlaceDue;
 
         /** The last client area that fitted, on the screen. */
         juce::Rectangle<int> lastFittingBounds;
@@ -80,7 +108,8 @@ public:
     };
 
     /** Width and height of the main window at start for a main display whose user area is
-        userAreaHeight pixels high (0 when there is no main display).
+        userAreaHeight pixels high (0 when there is no main display). A size whose frame does not
+        fit the user area gives way to the largest that does (BorderBoundsConstrainer::startClientArea).
     */
     static juce::Rectangle<int> startSizeForUserAreaHeight (int userAreaHeight);
 
@@ -116,8 +145,9 @@ private:
     */
     std::unique_ptr<MainWindow> buildMainWindow();
 
-    /** Resizable, at the start size for the main display and centred on it; then put on the
-        desktop and shown, so that its native window is made once, at that size.
+    /** Resizable, at the start size for the main display's user area (the window manager's work
+        area on X11) and centred on it, its frame inside it; then put on the desktop and shown, so
+        that its native window is made once, at that size.
     */
     static void showAtStartSize (MainWindow& window);
 

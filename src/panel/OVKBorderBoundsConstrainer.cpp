@@ -63,3 +63,21 @@ juce::Rectangle<int> BorderBoundsConstrainer::constrainedClientArea (juce::Recta
     checkBounds (window, frameBorder.addedTo (previousClientArea), {}, top, left, bottom, right);
     return frameBorder.subtractedFrom (window);
 }
+
+juce::Rectangle<int> BorderBoundsConstrainer::startClientArea (juce::Rectangle<int> startSize, juce::Rectangle<int> userArea)
+{
+    const auto room = frameBorder.subtractedFrom (userArea);
+
+    auto client = startSize.getWidth() <= room.getWidth() && startSize.getHeight() <= room.getHeight()
+                    ? startSize
+                    : largestClientAreaWithin (room).withZeroOrigin();
+
+    client.setCentre (userArea.getCentre());
+
+    // A frame wider than the room on one side goes back in; where it cannot fit, its top-left
+    // corner stays in.
+    auto framed = frameBorder.addedTo (client);
+    framed.setPosition (juce::jmax (userArea.getX(), juce::jmin (framed.getX(), userArea.getRight() - framed.getWidth())),
+                        juce::jmax (userArea.getY(), juce::jmin (framed.getY(), userArea.getBottom() - framed.getHeight())));
+    return frameBorder.subtractedFrom (framed);
+}

@@ -38,6 +38,13 @@ public:
     */
     juce::Rectangle<int> largestClientAreaWithin (juce::Rectangle<int> room);
 
+    /** Where the window starts, for a start size chosen before the frame is known: that size
+        centred on userArea when it fits there with its frame, otherwise the largest allowed
+        client area that does. Either way moved, where it must be, so that the whole frame lies in
+        userArea; a frame that cannot fit keeps its top-left corner (the title bar) there.
+    */
+    juce::Rectangle<int> startClientArea (juce::Rectangle<int> startSize, juce::Rectangle<int> userArea);
+
     /** Thickness of the native window frame around the client area; measured once at start. */
     juce::BorderSize<int> frameBorder;
 

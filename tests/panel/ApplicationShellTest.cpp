@@ -138,3 +138,30 @@ TEST (BorderBoundsConstrainer, BringsAClientAreaTheWindowManagerGaveBackOntoTheS
     corrected = c.largestClientAreaWithin ({ 2, 28, 600, 2000 });
     EXPECT_EQ (corrected, juce::Rectangle<int> (2, 28, 496, 1360));
 }
+
+TEST (BorderBoundsConstrainer, StartsWithTheWholeFrameInTheUserArea)
+{
+    BorderBoundsConstrainer c;
+    configure (c);
+
+    struct Case
+    {
+        const char* what;
+        juce::Rectangle<int> startSize, userArea, expected;
+    };
+
+    const Case cases[] {
+        // Fits: the start size, centred as the framework centres a window.
+        { "a taskbar below", { 297, 816 }, { 0, 0, 1920, 1274 }, { 812, 229, 297, 816 } },
+        // Fits, but centred its title bar would stick out at the top.
+        { "a tight fit", { 297, 816 }, { 0, 30, 1280, 850 }, { 492, 58, 297, 816 } },
+        // Does not fit: the largest on the ratio that does, centred.
+        { "a 768-high screen", { 297, 816 }, { 0, 0, 1024, 768 }, { 378, 28, 269, 738 } },
+        { "too short for the 0.95 scale", { 471, 1292 }, { 0, 0, 1920, 1300 }, { 729, 28, 463, 1270 } },
+        // Not even the smallest allowed fits: the title bar stays on the screen.
+        { "a 600-high screen", { 297, 816 }, { 0, 20, 800, 600 }, { 276, 48, 248, 680 } },
+    };
+
+    for (const auto& start : cases)
+        EXPECT_EQ (c.startClientArea (start.startSize, start.userArea), start.expected) << start.what;
+}

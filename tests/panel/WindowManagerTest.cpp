@@ -31,6 +31,8 @@ namespace
 class UnderWindowManager : public WindowManagerFixture
 {
 protected:
+    using WindowManagerFixture::WindowManagerFixture;
+
     void startPanel()
     {
         program = startProgram();
@@ -140,4 +142,86 @@ TEST_F (UnderWindowManager, LosingTheDisplaySavesWhatThePanelHolds)
     auto settings = storedSettings();
     EXPECT_TRUE (settings->getValue (SettingsFile::Keys::windowPosition).isNotEmpty());
     EXPECT_TRUE (settings->getBoolValue (SettingsFile::Keys::resetNextBoot));
+}
+
+/** The screens where the start size does not fit as it stands: a taskbar's strut takes the
+    bottom rows of a screen just tall enough for the large start size, or the screen is a laptop's.
+*/
+struct StartScreen
+{
+    int width, height, dock;
+    int clientWidth;   // where the start size fits, its width (openbox rounds the height to the ratio); else 0
+};
+
+class StartingUnderWindowManager : public UnderWindowManager,
+                                   public ::testing::WithParamInterface<StartScreen>
+{
+protected:
+    StartingUnderWindowManager() : UnderWindowManager (GetParam().width, GetParam().height) {}
+};
+
+TEST_P (StartingUnderWindowManager, TheWholeFrameStartsInTheWorkArea)
+{
+    ASSERT_TRUE (GetParam().dock == 0 || addBottomDock (GetParam().dock)) << "work area " << workArea().toString();
+
+    startPanel();
+    const auto area = workArea();
+
+    // The frame is known once openbox frames the window: the place may change once after that.
+    EXPECT_TRUE (waitUntil ([&]
+                            {
+                                const auto client = clientArea (window);
+                                return area.contains (framedArea (window)) && onThePanelsShape (client)
+                                    && (GetParam().clientWidth == 0 || client.getWidth() == GetParam().clientWidth);
+                            }))
+        << "client " << clientArea (window).toString() << ", frame " << framedArea (window).toString() << ", work area " << area.toString();
+}
+
+INSTANTIATE_TEST_SUITE_P (Screens, StartingUnderWindowManager,
+                          ::testing::Values (StartScreen { 1920, 1300, 26, 297 },
+                                             StartScreen { 1024, 768, 0, 0 },
+                                             StartScreen { 1366, 768, 24, 0 }));
+
+TEST_F (UnderWindowManager, AResetAtStartKeepsTheFactorySizeOnceTheWindowIsFramed)
+{
+    program = startProgram ("/default");
+    window = waitForPanelWindow();
+    ASSERT_NE (window, 0u);
+
+    // A second launch is handled after whatever the panel had to do at its first paint.
+    EXPECT_EQ (exitWithin (startProgram(), 10000), 0);
+    ASSERT_TRUE (waitUntil ([this] { return isActiveOnTop (window) && windowManagerCaughtUp(); }));
+    EXPECT_GE (clientArea (window).getWidth(), 322) << clientArea (window).toString();
+}
+
+class BesideATaskbar : public UnderWindowManager
+{
+protected:
+    BesideATaskbar() : UnderWindowManager (1280, 1024) {}
+};
+
+TEST_F (BesideATaskbar, MaximisedOrFullScreenTheWindowEndsInTheWorkAreaAndStillResizes)
+{
+    ASSERT_TRUE (addBottomDock (20));
+    startPanel();
+    const auto area = workArea();
+
+    for (const auto& [state, alsoState] : { std::pair { "_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ" },
+                                            std::pair { "_NET_WM_STATE_FULLSCREEN", "" } })
+    {
+        askWindowManager (window, "_NET_WM_STATE", { 1, atom (state), *alsoState != 0 ? atom (alsoState) : 0, 2 });
+        EXPECT_TRUE (waitUntil ([&]
+                                {
+                                    const auto framed = framedArea (window);
+                                    return onThePanelsShape (clientArea (window)) && area.contains (framed) && framed.getHeight() >= area.getHeight() - 1;
+                                }))
+            << state << ": frame " << framedArea (window).toString() << ", work area " << area.toString();
+
+        // The bottom edge, dragged up, still resizes the window.
+        before = clientArea (window);
+        const auto frame = framedArea (window);
+        drag ({ frame.getCentreX(), frame.getBottom() - 2 }, { frame.getCentreX(), frame.getBottom() - 62 });
+        EXPECT_TRUE (waitUntil ([this] { return clientArea (window).getHeight() < before.getHeight() && onThePanelsShape (clientArea (window)); }))
+            << state << ": " << clientArea (window).toString();
+    }
 }

@@ -141,6 +141,12 @@ pid_t WindowManagerFixture::startProgram()
     return programs.back();
 }
 
+pid_t WindowManagerFixture::startProgram (const juce::String& argument)
+{
+    programs.push_back (spawn ({ TALVO_APP_BINARY, argument }, false));
+    return programs.back();
+}
+
 std::optional<int> WindowManagerFixture::exitWithin (pid_t program, int timeoutMs)
 {
     std::optional<int> result;
@@ -281,4 +287,38 @@ bool WindowManagerFixture::waitUntil (std::function<bool()> condition, int timeo
         juce::Thread::sleep (10);
     }
     return true;
+}
+
+bool WindowManagerFixture::addBottomDock (int height)
+{
+    auto* d = asDisplay (display);
+    const auto dock = XCreateSimpleWindow (d, DefaultRootWindow (d), 0, screenHeight - height, static_cast<unsigned> (screenWidth),
+                                           static_cast<unsigned> (height), 0, 0, 0);
+
+    const auto type = static_cast<unsigned long> (atom ("_NET_WM_WINDOW_TYPE_DOCK"));
+    XChangeProperty (d, dock, XInternAtom (d, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32, PropModeReplace,
+                     reinterpret_cast<const unsigned char*> (&type), 1);
+
+    // left, right, top, bottom, then the start and end of each along its edge.
+    const long strut[12] { 0, 0, 0, height, 0, 0, 0, 0, 0, 0, 0, screenWidth - 1 };
+    XChangeProperty (d, dock, XInternAtom (d, "_NET_WM_STRUT_PARTIAL", False), XA_CARDINAL, 32, PropModeReplace,
+                     reinterpret_cast<const unsigned char*> (strut), 12);
+    XMapWindow (d, dock);
+    XSync (d, False);
+
+    return waitUntil ([&] { return workArea() == juce::Rectangle<int> (screenWidth, screenHeight - height); }, 20000);
+}
+
+juce::Rectangle<int> WindowManagerFixture::workArea()
+{
+    auto* d = asDisplay (display);
+    const auto areas = Property (d, DefaultRootWindow (d), "_NET_WORKAREA").values();
+    const auto current = Property (d, DefaultRootWindow (d), "_NET_CURRENT_DESKTOP").values();
+    const auto first = 4 * (current.empty() ? 0 : current.front());
+
+    if (areas.size() < first + 4)
+        return {};
+
+    return { static_cast<int> (areas[first]), static_cast<int> (areas[first + 1]),
+             static_cast<int> (areas[first + 2]), static_cast<int> (areas[first + 3]) };
 }

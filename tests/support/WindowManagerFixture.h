@@ -16,11 +16,19 @@
 class WindowManagerFixture : public ::testing::Test
 {
 protected:
+    WindowManagerFixture() = default;
+
+    /** A display of this size instead. */
+    WindowManagerFixture (int width, int height) : screenWidth (width), screenHeight (height) {}
+
     void SetUp() override;
     void TearDown() override;
 
     /** Starts the program; its process id, or -1. */
     pid_t startProgram();
+
+    /** Starts the program with this one argument; its process id, or -1. */
+    pid_t startProgram (const juce::String& argument);
 
     /** The exit code, or minus the signal that ended it; nothing while it still runs. */
     std::optional<int> exitWithin (pid_t program, int timeoutMs);
@@ -56,7 +64,15 @@ protected:
     /** Polls until condition holds; false after timeoutMs. */
     bool waitUntil (std::function<bool()> condition, int timeoutMs = 10000);
 
-    static constexpr int screenWidth = 1280, screenHeight = 1280;
+    const int screenWidth = 1280, screenHeight = 1280;
+
+    /** Puts a dock as tall as height along the screen's bottom edge, as a desktop's taskbar, and
+        waits until openbox has taken it off the work area; false if it did not.
+    */
+    bool addBottomDock (int height);
+
+    /** The work area openbox publishes for the current desktop (_NET_WORKAREA). */
+    juce::Rectangle<int> workArea();
 
     /** A small window of the test's own, managed like any other. */
     unsigned long other = 0;
