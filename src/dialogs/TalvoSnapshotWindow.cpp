@@ -2,6 +2,8 @@
 
 #include "storage/SnapshotFile.h"
 
+#include <cstdio>
+
 const juce::String TalvoSnapshotWindow::allowed =
     " 1234567890abcdefghijklmnopqrstuvwxyz_-+.,:;ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 
@@ -119,10 +121,10 @@ void TalvoSnapshotWindow::adjustTextToFitLabel (juce::String text, juce::Label& 
     label.setText (text, juce::dontSendNotification);
 }
 
-void TalvoSnapshotWindow::saveToFile (juce::File& file)
+GuardedFile::Written TalvoSnapshotWindow::saveToFile (juce::File& file)
 {
-    if (file.getFullPathName().isEmpty() || ! file.exists() || file.isDirectory())
-        return;
+    if (file.getFullPathName().isEmpty() || file.isDirectory())
+        return { "no snapshot file to write" };
 
     snapshotFilePath = file.getFullPathName();
     adjustTextToFitLabel (snapshotFilePath, filePathLabel);
@@ -131,7 +133,7 @@ void TalvoSnapshotWindow::saveToFile (juce::File& file)
     record->Description = descriptionField.getText();
     record->LastFile = file;
 
-    SnapshotFile::write (file, *record); // a failed write is not reported
+    return SnapshotFile::write (file, *record);
 }
 
 void TalvoSnapshotWindow::save()
@@ -142,10 +144,14 @@ void TalvoSnapshotWindow::save()
 
     auto file = snapshotFilePath.isEmpty() ? juce::File() : juce::File (snapshotFilePath);
 
-    if (! file.existsAsFile() && file != juce::File())
-        file.create();
+    if (const auto written = saveToFile (file); ! written)
+    {
+        std::fprintf (stderr, "Talvo z3 Control: the snapshot could not be saved: %s.\n", written.problem.toRawUTF8());
+        filePathLabel.setText ("Not saved: " + written.problem, juce::dontSendNotification);
+        filePathLabel.setTooltip (written.problem);
+        return;
+    }
 
-    saveToFile (file);
     endDialog();
 }
 

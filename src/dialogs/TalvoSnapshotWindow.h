@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mixer/TalvoSnapShotParameter.h"
+#include "storage/GuardedFile.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -36,10 +37,11 @@ public:
     */
     void adjustTextToFitLabel (juce::String text, juce::Label& label);
 
-    /** Writes the record, with the typed name and description, to an existing file that is not
-        a directory; anything else is left alone.
+    /** Writes the record, with the typed name and description, to the file (SnapshotFile::write:
+        created when missing, in a folder the panel may write). An empty path or a directory is
+        left alone. Says why when nothing was written.
     */
-    void saveToFile (juce::File& file);
+    GuardedFile::Written saveToFile (juce::File& file);
 
     /** The characters the name and description editors accept. */
     static const juce::String allowed;
@@ -57,6 +59,9 @@ public:
     juce::Component* parent = nullptr;
 
 private:
+    /** Save: writes the file and ends the dialog; a failed write is said on standard error and in
+        the dialog, which stays open (Cancel ends it).
+    */
     void save();
     void endDialog();
 

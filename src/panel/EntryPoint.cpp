@@ -55,15 +55,27 @@ int main (int argc, char* argv[])
     if (launch.handOver.outcome == Outcome::accepted)
         return 0;
 
+    // A run as another user (root with a user's HOME) has no folder of its own for the hand-over
+    // and must not make one in that home; the user still expects a panel.
+    if (launch.handOver.outcome == Outcome::othersPlace)
+    {
+        std::fprintf (stderr, "Talvo z3 Control: this panel starts without the one-panel check (%s); "
+                              "later launches start panels of their own.\n", launch.handOver.reason.toRawUTF8());
+    }
     // One panel per user: when we cannot tell whether one runs, or it did not take the command
     // line, starting another would be wrong and ending quietly would claim a success.
-    if (launch.claim == nullptr)
+    else if (launch.claim == nullptr && launch.handOver.outcome == Outcome::folderRefused)
+    {
+        std::fprintf (stderr, "Talvo z3 Control: cannot tell whether a panel runs, so none is started: %s.\n",
+                      launch.handOver.reason.toRawUTF8());
+        return 1;
+    }
+    else if (launch.claim == nullptr)
     {
         std::fprintf (stderr, "Talvo z3 Control: could not reach the running panel: %s.\n", launch.handOver.reason.toRawUTF8());
         return 1;
     }
-
-    if (const auto problem = launch.claim->listenerProblem(); problem.isNotEmpty())
+    else if (const auto problem = launch.claim->listenerProblem(); problem.isNotEmpty())
         std::fprintf (stderr, "Talvo z3 Control: later launches cannot reach this panel (%s); they will say so and end.\n",
                       problem.toRawUTF8());
 

@@ -42,6 +42,11 @@ namespace
         return shownVersionOf (JUCE_APPLICATION_VERSION_STRING);
     }
 
+    /** The exit code when the settings could not be saved at exit. An exit code already chosen
+        (/init's 4321, a lost display's 1) stays: the line on standard error tells.
+    */
+    constexpr int settingsNotSavedExitCode = 1;
+
     constexpr double faderMinimum = -90.0;
     constexpr double faderMaximum = 0.0;
     constexpr double faderInterval = 0.5;
@@ -121,10 +126,13 @@ MainComponent::~MainComponent()
     if (auto* settings = getUserSettings())
         settings->setValue (SettingsFile::Keys::resetNextBoot, true);
 
-    // Another save may be under way; wait for it in short steps, but never for long.
-    for (int attempt = 0; attempt < 7 && ! saveProperties(); ++attempt)
-        if (attempt < 6)
-            juce::Thread::sleep (50);
+    // No save can be under way here: saves run on this thread and none of them runs the message
+    // loop. What the delayed save would write later (the toggles, the reset flag) goes now, so
+    // that the exit code can say whether everything reached the disk.
+    const bool mixerSaved = saveProperties();
+    if (auto* settings = getUserSettings(); ! (settings->saveIfNeeded() && mixerSaved) && settings->isSavingAllowed())
+        if (auto* application = juce::JUCEApplicationBase::getInstance(); application != nullptr && application->getApplicationReturnValue() == 0)
+            application->setApplicationReturnValue (settingsNotSavedExitCode);
 
     closeUnpluggedDevices (midiPortSystem.getAvailableInputs(), true);
     closeUnpluggedDevices (midiPortSystem.getAvailableOutputs(), false);

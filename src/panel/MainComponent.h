@@ -188,7 +188,12 @@ public:
     //==============================================================================
     // Settings file (MainComponentSettings.cpp)
 
-    /** Writes the panel's keys; false, doing nothing, while another save runs. */
+    /** Writes the panel's keys and saves the mixer keys at once. False, doing nothing, while
+        another save runs; false too when the write failed. The two are told apart by
+        getUserSettings()->getSaveProblem(): it says why the last write failed and is empty after
+        one that succeeded; a call that found another save running leaves it as it was.
+        Before this connection's restore nothing is written and the result is true.
+    */
     bool saveProperties();
 
     /** Reads the keys back into the model and the toggles and sends the input and phase modes.

@@ -15,6 +15,7 @@ bool MainComponent::saveProperties()
 
     m_saveInProgress = true;
     const juce::ScopedLock lock (m_saveLock);
+    bool saved = true;
 
     // Until this connection's restore has run, the controls hold start values, not the user's
     // state: writing them would overwrite what was saved before.
@@ -41,7 +42,7 @@ bool MainComponent::saveProperties()
         }
 
         // The mixer keys go to disk now; the toggles below follow with the delayed save.
-        settings->saveIfNeeded();
+        saved = settings->saveIfNeeded();
 
         for (int index = 0; index < m_phaseButtons.size(); ++index)
             settings->setValue (Keys::phase (index), m_phaseButtons[index]->getToggleState());
@@ -54,7 +55,7 @@ bool MainComponent::saveProperties()
     }
 
     m_saveInProgress = false;
-    return true;
+    return saved;
 }
 
 void MainComponent::restoreProperties (bool)

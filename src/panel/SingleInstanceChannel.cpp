@@ -407,7 +407,8 @@ namespace
 
     HandOverResult refusal (const SingleInstanceFolder::Opened& folder)
     {
-        return { Outcome::folderRefused, "the folder " + folder.path().getFullPathName().quoted() + " cannot be used: " + folder.problem() };
+        return { folder.inAnotherUsersPlace() ? Outcome::othersPlace : Outcome::folderRefused,
+                 "the folder " + folder.path().getFullPathName().quoted() + " cannot be used: " + folder.problem() };
     }
 
     /** One connection: connect, send the frame, read the answer, all before the deadline. */

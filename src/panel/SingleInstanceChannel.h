@@ -43,6 +43,7 @@ namespace SingleInstanceChannel
             accepted,            ///< the running instance has the command line
             noRunningInstance,   ///< nobody listens: the caller starts a panel of its own
             folderRefused,       ///< the channel's folder cannot be used (not private, ...)
+            othersPlace,         ///< the folder would be another user's (a run as root that kept a user's HOME); nothing was made there
             busy,                ///< the running instance turned it down until the time was up
             noAnswer,            ///< connect, send or answer did not complete in time, or a panel holds the lock but does not listen
             panelLeft,           ///< the running instance closed the connection unanswered: it was ending
@@ -96,7 +97,7 @@ namespace SingleInstanceChannel
     {
         /** accepted: the running panel has the command line, end. noRunningInstance: claim is
             set, this launch is the panel. Anything else: reason says why the running panel could
-            not be reached.
+            not be reached (folderRefused and othersPlace: no panel could be looked for).
         */
         HandOverResult handOver;
         std::unique_ptr<Claim> claim;

@@ -1,5 +1,7 @@
 #include "panel/SingleInstanceFolder.h"
 
+#include "storage/FolderOwner.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -43,17 +45,6 @@ namespace
     {
         const auto value = juce::SystemStats::getEnvironmentVariable (variable, {});
         return juce::File::isAbsolutePath (value) ? juce::File (value) : juce::File();
-    }
-
-    /** Makes the folder and whatever of its parents is missing, each open to us alone. */
-    void makeFolderWithParents (const juce::File& folder)
-    {
-        juce::Array<juce::File> missing;
-        for (auto f = folder; ! f.isRoot() && ! f.exists() && f != f.getParentDirectory(); f = f.getParentDirectory())
-            missing.add (f);
-
-        for (int i = missing.size(); --i >= 0;)
-            ::mkdir (missing.getReference (i).getFullPathName().toRawUTF8(), S_IRWXU);
     }
 }
 
@@ -103,7 +94,14 @@ juce::File lockFile()   { return location().getChildFile (lockName()); }
 Opened::Opened()
     : folderPath (location())
 {
-    makeFolderWithParents (folderPath);
+    if (const auto notOurs = FolderOwner::whyNotOurs (folderPath); notOurs.isNotEmpty())
+    {
+        whyNot = notOurs;
+        othersPlace = true;
+        return;
+    }
+
+    FolderOwner::makeFolder (folderPath, S_IRWXU);
     whyNot = problemWith (folderPath);
 
     if (whyNot.isNotEmpty())

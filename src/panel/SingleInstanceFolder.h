@@ -35,7 +35,7 @@ namespace SingleInstanceFolder
     juce::String problemWith (const juce::File& folder);
 
     /** The folder made ready: created when missing (missing parents too, private, as freedesktop's
-        base-directory rules ask), checked, and held open as a path, so that its files are reached
+        base-directory rules ask; never in a place of another user, FolderOwner), checked, and held open as a path, so that its files are reached
         by a short name however long its own path is. Any thread; one per use.
     */
     class Opened final
@@ -45,6 +45,11 @@ namespace SingleInstanceFolder
 
         /** Why the channel cannot use the folder; empty when it can. */
         juce::String problem() const { return whyNot; }
+
+        /** The folder, or the place it would be made in, belongs to another user than the one
+            the panel runs as (a run as root that kept a user's HOME): nothing was made there.
+        */
+        bool inAnotherUsersPlace() const noexcept { return othersPlace; }
 
         const juce::File& path() const noexcept { return folderPath; }
 
@@ -61,6 +66,7 @@ namespace SingleInstanceFolder
         juce::File folderPath;
         ScopedFd fd;
         juce::String whyNot;
+        bool othersPlace = false;
     };
 
     /** The names of the socket and the lock file in the folder. */

@@ -1,10 +1,15 @@
 #include "storage/GuardedFile.h"
 
+#include "storage/FolderOwner.h"
+
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <string>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -49,35 +54,79 @@ namespace
         return slash == std::string::npos ? path : path.substr (slash + 1);
     }
 
-    /** The path a chain of links finally names, and what lies there (info.st_mode is 0 when
-        nothing does). False when the chain cannot be followed.
+    /** Follows a chain of links to the path it finally names, and what lies there (info.st_mode
+        is 0 when nothing does). Each folder on the way must be the panel's own. Returns why the
+        chain cannot be followed or written through; empty when it can.
     */
-    bool followLinks (std::string& path, struct stat& info, bool& viaLink)
+    juce::String followLinks (std::string& path, struct stat& info, bool& viaLink)
     {
         viaLink = false;
         for (int hops = 0;; ++hops)
         {
+            if (const auto why = FolderOwner::whyNotOurs (juce::File (folderOf (path))); why.isNotEmpty())
+                return why;
+
             if (::lstat (path.c_str(), &info) != 0)
             {
                 info = {};
-                return errno == ENOENT;
+                return errno == ENOENT ? juce::String() : juce::String (path).quoted() + ": " + systemError (errno);
             }
 
             if (! S_ISLNK (info.st_mode))
-                return true;
+                return {};
 
             if (hops == maxLinkHops)
-                return false;
+                return juce::String (path).quoted() + ": too many links";
 
             char target[PATH_MAX];
             const auto length = ::readlink (path.c_str(), target, sizeof (target));
             if (length <= 0 || static_cast<size_t> (length) >= sizeof (target))
-                return false;
+                return juce::String (path).quoted() + ": the link cannot be read";
 
             std::string next (target, static_cast<size_t> (length));
             path = next.front() == '/' ? next : folderOf (path) + "/" + next;
             viaLink = true;
         }
+    }
+
+    /** A name's stem and extension as the temporaries use them; a leading dot starts no extension. */
+    std::pair<std::string, std::string> stemAndExtension (const std::string& name)
+    {
+        const auto dot = name.find_last_of ('.');
+        if (dot == std::string::npos || dot == 0)
+            return { name, {} };
+        return { name.substr (0, dot), name.substr (dot) };
+    }
+
+    /** A name part for a temporary. getrandom() is safe from any thread, unlike the framework's
+        shared generator; the counter keeps names apart should it fail.
+    */
+    juce::String randomHex()
+    {
+        static std::atomic<juce::uint32> counter { 0 };
+        juce::uint32 value = 0;
+        if (::getrandom (&value, sizeof (value), GRND_NONBLOCK) != static_cast<ssize_t> (sizeof (value)))
+            value = static_cast<juce::uint32> (::getpid()) * 2654435761u + counter.fetch_add (1);
+        return juce::String::toHexString (static_cast<int> (value));
+    }
+
+    void ignoreFileSizeSignal()
+    {
+        static const bool ignored = []
+        {
+            struct sigaction action {};
+            action.sa_handler = SIG_IGN;
+            sigemptyset (&action.sa_mask);
+            return ::sigaction (SIGXFSZ, &action, nullptr) == 0;
+        }();
+        juce::ignoreUnused (ignored);
+    }
+
+    /** Syncs the folder's entries (the rename). A file system that cannot sync a folder says EINVAL. */
+    bool syncFolder (const std::string& folder)
+    {
+        FileDescriptor fd (::open (folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        return fd.fd >= 0 && (::fsync (fd.fd) == 0 || errno == EINVAL);
     }
 
     bool writeAll (int fd, const char* data, size_t size)
@@ -181,65 +230,103 @@ Bytes read (const juce::File& file, std::size_t maxBytes)
     return result;
 }
 
-bool replace (const juce::File& file, const juce::MemoryBlock& bytes)
+juce::String whyWeMayNotWrite (const juce::File& file)
 {
     auto target = file.getFullPathName().toStdString();
+    struct stat info {};
+    bool viaLink = false;
+    return target.empty() ? juce::String ("no path") : followLinks (target, info, viaLink);
+}
+
+Written replace (const juce::File& file, const juce::MemoryBlock& bytes)
+{
+    ignoreFileSizeSignal();
+
+    auto target = file.getFullPathName().toStdString();
     if (target.empty())
-        return false;
+        return { "no path" };
+
+    const auto failed = [&target] (const char* what)
+    {
+        return Written { juce::String (target).quoted() + ": " + what + " (" + systemError (errno) + ")" };
+    };
 
     struct stat info {};
     bool viaLink = false;
-    if (! followLinks (target, info, viaLink))
-        return false;
+    if (const auto why = followLinks (target, info, viaLink); why.isNotEmpty())
+        return { why };
 
     const bool exists = info.st_mode != 0;
     if (exists && ! S_ISREG (info.st_mode))
-        return false;
+        return { juce::String (target).quoted() + " is not a regular file" };
 
     const auto folder = folderOf (target);
-    if (! exists && ! viaLink)
-        juce::File (folder).createDirectory();   // our own folder; never one a link points into
+    if (! exists && ! viaLink)   // our own folder; never one a link points into
+        if (const auto why = FolderOwner::makeFolder (juce::File (folder), 0777); why.isNotEmpty())
+            return { why };
 
-    const auto name = nameOf (target);
-    const auto dot = name.find_last_of ('.');
-    const auto stem = dot == std::string::npos || dot == 0 ? name : name.substr (0, dot);
-    const auto extension = dot == std::string::npos || dot == 0 ? std::string() : name.substr (dot);
+    const auto [stem, extension] = stemAndExtension (nameOf (target));
 
     std::string temporary;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt)
     {
-        temporary = folder + "/" + stem + "_temp"
-                  + juce::String::toHexString (juce::Random::getSystemRandom().nextInt()).toStdString() + extension;
+        temporary = folder + "/" + stem + "_temp" + randomHex().toStdString() + extension;
         fd = ::open (temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (fd < 0 && errno != EEXIST)
-            return false;
+            return failed ("cannot create a temporary file beside it");
     }
 
     if (fd < 0)
-        return false;
+        return failed ("no free name for a temporary file beside it");
+
+    const auto discard = [&] (const char* what)
+    {
+        const auto result = failed (what);
+        ::unlink (temporary.c_str());
+        return result;
+    };
 
     if (exists)
     {
         // The owner first: changing it may clear mode bits that the mode below puts back.
         [[maybe_unused]] const auto owned = ::fchown (fd, info.st_uid, info.st_gid);
-        ::fchmod (fd, info.st_mode & 07777);
+        if (::fchmod (fd, info.st_mode & 07777) != 0)
+        {
+            ::close (fd);
+            return discard ("cannot give the new file the old one's permissions");
+        }
     }
 
-    const bool written = writeAll (fd, static_cast<const char*> (bytes.getData()), bytes.getSize()) && ::fsync (fd) == 0;
-    const bool closed = ::close (fd) == 0;
-
-    if (! written || ! closed || ::rename (temporary.c_str(), target.c_str()) != 0)
+    if (! writeAll (fd, static_cast<const char*> (bytes.getData()), bytes.getSize()))
     {
-        ::unlink (temporary.c_str());
-        return false;
+        ::close (fd);
+        return discard ("cannot write");
     }
 
-    return true;
+    if (::fsync (fd) != 0)
+    {
+        ::close (fd);
+        return discard ("cannot write to the disk");
+    }
+
+    if (::close (fd) != 0)
+        return discard ("cannot write");
+
+    if (::rename (temporary.c_str(), target.c_str()) != 0)
+        return discard ("cannot replace it");
+
+    if (! syncFolder (folder))
+        return failed ("replaced, but its folder cannot be written to the disk");
+
+    return {};
 }
 
 juce::File setAside (const juce::File& file)
 {
+    if (FolderOwner::whyNotOurs (file.getParentDirectory()).isNotEmpty())
+        return {};
+
     for (int number = 1; number <= 1000; ++number)
     {
         const auto copy = file.getSiblingFile (file.getFileName() + ".unreadable"
@@ -254,17 +341,24 @@ juce::File setAside (const juce::File& file)
 
 int removeStaleTemporaries (const juce::File& file, juce::Time writtenBefore)
 {
-    const auto stem = file.getFileNameWithoutExtension() + "_temp";
-    const auto extension = file.getFileExtension();
+    auto target = file.getFullPathName().toStdString();
+    struct stat info {};
+    bool viaLink = false;
+    if (target.empty() || followLinks (target, info, viaLink).isNotEmpty())
+        return 0;
+
+    const auto [stemPart, extensionPart] = stemAndExtension (nameOf (target));
+    const auto stem = juce::String (stemPart) + "_temp";
+    const juce::String extension (extensionPart);
     int removed = 0;
 
-    for (const auto& entry : juce::RangedDirectoryIterator (file.getParentDirectory(), false, stem + "*",
-                                                             juce::File::findFiles | juce::File::ignoreHiddenFiles))
+    // Hidden names too: the temporaries of a dot-file start with a dot.
+    for (const auto& entry : juce::RangedDirectoryIterator (juce::File (folderOf (target)), false, stem + "*", juce::File::findFiles))
     {
         const auto& candidate = entry.getFile();
-        struct stat info {};
+        struct stat candidateInfo {};
         if (! isTemporaryName (candidate.getFileName(), stem, extension)
-            || ::lstat (candidate.getFullPathName().toRawUTF8(), &info) != 0 || ! S_ISREG (info.st_mode)
+            || ::lstat (candidate.getFullPathName().toRawUTF8(), &candidateInfo) != 0 || ! S_ISREG (candidateInfo.st_mode)
             || candidate.getLastModificationTime() >= writtenBefore)
             continue;
 

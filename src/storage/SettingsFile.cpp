@@ -41,6 +41,11 @@ namespace SettingsFile
 
     juce::String StartupCheck::message (const juce::File& file) const
     {
+        if (notOurs.isNotEmpty())
+            return "Talvo z3 Control: the panel saves no settings or snapshots in this session: " + notOurs
+                 + " (a run as another user, such as root, that kept this user's HOME)"
+                 + (refused() ? ". The settings file " + read.describe() + "; the panel starts with default settings." : ".");
+
         if (! refused())
             return {};
 
@@ -58,6 +63,14 @@ namespace SettingsFile
     StartupCheck checkBeforeLoading (const juce::File& file, const Reader& read)
     {
         StartupCheck check;
+        check.notOurs = GuardedFile::whyWeMayNotWrite (file);
+        if (check.notOurs.isNotEmpty())
+        {
+            check.read = read (file);
+            check.savingOff = true;
+            return check;
+        }
+
         check.removedTemporaries = GuardedFile::removeStaleTemporaries (file, staleTemporariesBefore());
 
         check.read = read (file);

@@ -42,7 +42,8 @@ namespace SettingsFile
     {
         StoredProperties::Result read;  ///< the properties, when the file was read
         juce::File keptAs;              ///< where a file that could not be read now lies; null when none was set aside
-        bool savingOff = false;         ///< it could not be set aside: nothing is saved this session
+        bool savingOff = false;         ///< nothing is saved this session (set aside failed, or notOurs)
+        juce::String notOurs;           ///< why the file's place is not the panel's own (GuardedFile::whyWeMayNotWrite); empty when it is
         int removedTemporaries = 0;
 
         bool refused() const noexcept { return ! read.ok() && ! read.missing(); }
@@ -56,7 +57,8 @@ namespace SettingsFile
     /** Runs before the panel reads any setting. Removes temporaries that an interrupted save left
         beside the file (older than a minute), reads it, and moves a file that cannot be read aside
         ("Talvoz3Panel.settings.unreadable", then ".unreadable.2", ...; never over an earlier one)
-        so that the next save cannot overwrite what was saved before.
+        so that the next save cannot overwrite what was saved before. Where the panel may not write
+        (notOurs) the file is only read: nothing is removed, moved or saved.
     */
     StartupCheck checkBeforeLoading (const juce::File& file, const Reader& read = readChecked);
 

@@ -4,6 +4,7 @@
 #include "storage/StoredProperties.h"
 
 #include <cstdio>
+#include <utility>
 
 std::unique_ptr<SettingsStore> SettingsStore::openUserSettings()
 {
@@ -12,10 +13,6 @@ std::unique_ptr<SettingsStore> SettingsStore::openUserSettings()
 
     if (const auto message = check.message (file); message.isNotEmpty())
         std::fprintf (stderr, "%s\n", message.toRawUTF8());
-
-    // A linked settings file keeps its temporaries beside the file the link names.
-    if (file.isSymbolicLink())
-        GuardedFile::removeStaleTemporaries (file.getLinkedTarget(), SettingsFile::staleTemporariesBefore());
 
     auto store = std::make_unique<SettingsStore> (file, SettingsFile::millisecondsBeforeSaving, ! check.savingOff);
     if (check.read.ok())
@@ -26,6 +23,10 @@ std::unique_ptr<SettingsStore> SettingsStore::openUserSettings()
 SettingsStore::SettingsStore (juce::File f, int delayMs, bool allowed)
     : juce::PropertySet (false), file (std::move (f)), millisecondsBeforeSaving (delayMs), savingAllowed (allowed)
 {
+    onSaveFailure = [] (const juce::String& problem)
+    {
+        std::fprintf (stderr, "Talvo z3 Control: the settings could not be saved: %s.\n", problem.toRawUTF8());
+    };
 }
 
 SettingsStore::~SettingsStore()
@@ -61,9 +62,23 @@ bool SettingsStore::save()
     const juce::ScopedLock sl (getLock());
     stopTimer();
 
-    if (! savingAllowed || ! StoredProperties::write (file, getAllProperties()))
+    if (! savingAllowed)
+    {
+        saveProblem = "saving is off in this session";
         return false;
+    }
 
+    const auto written = StoredProperties::write (file, getAllProperties());
+    saveProblem = written.problem;
+
+    if (! written)
+    {
+        if (! std::exchange (failureSaid, true) && onSaveFailure != nullptr)
+            onSaveFailure (saveProblem);
+        return false;
+    }
+
+    failureSaid = false;
     needsWriting = false;
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include <juce_events/juce_events.h>
 
+#include <functional>
 #include <memory>
 
 /** The per-user settings as the panel reads and writes them: a property set in memory, filled from
@@ -41,9 +42,19 @@ public:
     bool saveIfNeeded();
 
     /** Writes the file now. False when saving is off or the write failed (the changes stay in
-        memory, and the next save tries again).
+        memory, and the next save tries again); getSaveProblem() then says why.
+
+        A failed write is said through onSaveFailure once, not at every later try (the periodic
+        saves run every 2 s): it is said again only after a save has succeeded in between.
+        Saving off is said at start instead (openUserSettings).
     */
     bool save();
+
+    /** Why the last save wrote nothing: "which file: why"; empty after a save that succeeded. */
+    const juce::String& getSaveProblem() const noexcept { return saveProblem; }
+
+    /** Tells the user of a failed save; by default one line on standard error. Message thread. */
+    std::function<void (const juce::String&)> onSaveFailure;
 
     /** A stored double or bool read as PropertiesDocument::numberOf and flagOf read it. These
         hide the framework's own, whose number reading overflows (undefined behaviour) on a long
@@ -64,6 +75,8 @@ private:
     const int millisecondsBeforeSaving;
     const bool savingAllowed;
     bool needsWriting = false;
+    juce::String saveProblem;
+    bool failureSaid = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (SettingsStore)
 };

@@ -137,14 +137,14 @@ namespace SnapshotFile
         return properties.has_value() && readRecord (*properties, record);
     }
 
-    bool write (const juce::File& file, const TalvoSnapShotParameter& record)
+    GuardedFile::Written write (const juce::File& file, const TalvoSnapShotParameter& record)
     {
         if (file.getFullPathName().isEmpty())
-            return false;
+            return { "no path" };
 
         const auto existing = StoredProperties::read (file, caps());
         if (existing.fileProblem == GuardedFile::Problem::notARegularFile)
-            return false;
+            return { file.getFullPathName().quoted() + " is not a regular file" };
 
         auto properties = existing.properties;
         const bool unreadable = ! existing.ok() && ! existing.missing();
@@ -153,7 +153,7 @@ namespace SnapshotFile
         // What could not be read is never overwritten. A link stays where it is: the file it
         // names is set aside, and the new one is written through the link.
         if (unreadable && ! blank && GuardedFile::setAside (file.isSymbolicLink() ? file.getLinkedTarget() : file) == juce::File())
-            return false;
+            return { file.getFullPathName().quoted() + " " + existing.describe() + " and cannot be moved aside" };
 
         const auto values = keyValues (record);
         for (int i = 0; i < values.size(); ++i)
@@ -169,7 +169,7 @@ namespace SnapshotFile
         for (int slot = 0; slot < SettingsFile::numSnapshotSlots; ++slot)
         {
             const auto file = fileForSlot (slot);
-            removed += GuardedFile::removeStaleTemporaries (file.isSymbolicLink() ? file.getLinkedTarget() : file, before);
+            removed += GuardedFile::removeStaleTemporaries (file, before);
         }
         return removed;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "storage/GuardedFile.h"
 #include "storage/PropertiesDocument.h"
 #include "mixer/TalvoSnapShotParameter.h"
 
@@ -73,9 +74,9 @@ namespace SnapshotFile
         (GuardedFile::setAside: "... .unreadable", then ".unreadable.2", ...; never over an earlier
         one) before the new one takes its place; a blank one is simply replaced. A symbolic link is
         written through, and no folder is created for its target (GuardedFile::replace). The file
-        keeps its permissions. Returns true when the file was written.
+        keeps its permissions. Says why when the file was not written.
     */
-    bool write (const juce::File& file, const TalvoSnapShotParameter& record);
+    GuardedFile::Written write (const juce::File& file, const TalvoSnapShotParameter& record);
 
     /** Deletes the temporaries that saves cut short left beside the four slots' files (older than
         a minute). Returns how many went.

@@ -53,7 +53,7 @@ Result read (const juce::File& file, const PropertiesDocument::Caps& caps)
     return result;
 }
 
-bool write (const juce::File& file, const juce::StringPairArray& properties)
+GuardedFile::Written write (const juce::File& file, const juce::StringPairArray& properties)
 {
     return GuardedFile::replace (file, PropertiesDocument::write (properties));
 }

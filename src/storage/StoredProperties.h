@@ -29,5 +29,5 @@ namespace StoredProperties
     Result read (const juce::File& file, const PropertiesDocument::Caps& caps);
 
     /** Writes the properties as the file's whole, canonical content (GuardedFile::replace). */
-    bool write (const juce::File& file, const juce::StringPairArray& properties);
+    GuardedFile::Written write (const juce::File& file, const juce::StringPairArray& properties);
 }

@@ -1,5 +1,6 @@
 #include "dialogs/TalvoSnapshotWindow.h"
 #include "support/MessageLoop.h"
+#include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -73,4 +74,29 @@ TEST (TalvoSnapshotWindow, LongPathsAreShownAsTheirTwoEnds)
     EXPECT_EQ (d.window.filePathLabel.getText(), "/home/someone/.confi...r/Snapshot 1.Talvoz3");
     d.window.adjustTextToFitLabel (path60.substring (20), d.window.filePathLabel);
     EXPECT_EQ (d.window.filePathLabel.getText(), path60.substring (20));
+}
+
+TEST (TalvoSnapshotWindow, ASaveThatCannotWriteSaysWhyAndKeepsTheDialogOpen)
+{
+    const ScratchFolder scratch;
+    ASSERT_TRUE ((scratch / "in-the-way").replaceWithText ("x"));
+    SnapshotDialog d;
+    d.record.LastFile = scratch / "in-the-way/Snapshot 3.Talvoz3";   // a file where the folder should be
+    TalvoSnapshotWindow window { 3, &d.record, nullptr };
+    window.setSize (300, 100);
+
+    juce::DialogWindow dialog ("t", juce::Colours::black, true, true);
+    dialog.setContentNonOwned (&window, true);
+    int result = -1;
+    dialog.enterModalState (false, juce::ModalCallbackFunction::create ([&result] (int r) { result = r; }));
+
+    window.saveButton.triggerClick();
+    EXPECT_TRUE (pumpMessagesUntil ([&] { return window.filePathLabel.getText().startsWith ("Not saved"); }))
+        << window.filePathLabel.getText();
+    EXPECT_EQ (result, -1);
+    EXPECT_TRUE (dialog.isCurrentlyModal());
+
+    window.cancelButton.triggerClick();
+    EXPECT_TRUE (pumpMessagesUntil ([&] { return result != -1; }));
+    dialog.clearContentComponent();
 }

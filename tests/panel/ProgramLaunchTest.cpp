@@ -1,4 +1,5 @@
 #include "storage/SettingsFile.h"
+#include "storage/SettingsStore.h"
 #include "panel/SingleInstanceChannel.h"
 #include "panel/SingleInstanceFolder.h"
 #include "support/LocalSocket.h"
@@ -6,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -48,6 +51,14 @@ namespace
     {
         auto settings = std::make_unique<juce::PropertySet>();
         settings->getAllProperties() = SettingsFile::readChecked (SettingsFile::defaultFile()).properties;
+        return settings;
+    }
+
+    std::unique_ptr<SettingsStore> storedSettingsAt (const juce::File& file)
+    {
+        file.getParentDirectory().createDirectory();
+        auto settings = std::make_unique<SettingsStore> (file, -1, true);
+        settings->load (SettingsFile::readChecked (file).properties);
         return settings;
     }
 
@@ -244,7 +255,7 @@ TEST (ProgramLaunch, ASecondLaunchThatCannotReachThePanelSaysSoAndFails)
     const auto output = stopper.process.readAllProcessOutput();
     ASSERT_TRUE (stopper.process.waitForProcessToFinish (20000));
     EXPECT_NE (stopper.process.getExitCode(), 0u);
-    EXPECT_TRUE (output.contains ("could not reach the running panel")) << output;
+    EXPECT_TRUE (output.contains ("cannot tell whether a panel runs, so none is started")) << output;
     EXPECT_TRUE (output.contains ("symbolic link")) << output;
 
     // A panel that takes the connection but never answers: the launch gives up in time.
@@ -289,6 +300,7 @@ TEST (ProgramLaunch, APanelThatCannotListenSaysSoAndLaterLaunchesStartNoOther)
     running.process.kill();
     const auto output = running.process.readAllProcessOutput();
     EXPECT_TRUE (output.contains ("later launches cannot reach this panel (a folder is in the way")) << output;
+    SingleInstanceChannel::socketFile().deleteRecursively();
 }
 
 TEST (ProgramLaunch, TheWindowIsShownOnceAndAtItsStartSize)
@@ -307,4 +319,64 @@ TEST (ProgramLaunch, TheWindowIsShownOnceAndAtItsStartSize)
     ASSERT_EQ (maps.size(), 1u);
     EXPECT_EQ (maps[0].width, 297);
     EXPECT_EQ (maps[0].height, 816);
+}
+
+TEST (ProgramLaunch, ASaveThatFailsAtExitSaysSoOnceAndExitsWith1)
+{
+    if (! hasDisplay())
+        GTEST_SKIP() << "needs a display (run under xvfb-run)";
+
+    // A file larger than the file-size limit below: its save at exit cannot succeed.
+    auto stored = storedSettingsAt (SettingsFile::defaultFile());
+    stored->setValue (SettingsFile::Keys::snapshotName (0), juce::String::repeatedString ("x", 2000));
+    stored->setValue (SettingsFile::Keys::resetNextBoot, false);   // the exit sets it: a change to save
+    stored = nullptr;
+
+    // A window an earlier test's panel left is not this one's.
+    for (const auto end = juce::Time::getMillisecondCounter() + 10000;
+         X11Windows::findWindowTitled (windowTitle).has_value() && juce::Time::getMillisecondCounter() < end;)
+        juce::Thread::sleep (10);
+
+    juce::ChildProcess running;
+    ASSERT_TRUE (running.start (juce::StringArray { "sh", "-c", "ulimit -f 1 && exec \"$0\"", TALVO_APP_BINARY },
+                                juce::ChildProcess::wantStdErr));
+    ASSERT_TRUE (X11Windows::waitForWindowTitled (windowTitle, 30000).has_value());
+
+    Program stopper ("/shutdown");
+    const auto stopped = stopper.exitCodeWithin (10000);
+    if (stopped != std::optional<juce::uint32> (0u))
+        running.kill();
+    ASSERT_EQ (stopped, std::optional<juce::uint32> (0u));
+    const auto output = running.readAllProcessOutput();
+    ASSERT_TRUE (running.waitForProcessToFinish (20000));
+    EXPECT_EQ (running.getExitCode(), 1u) << output;
+    EXPECT_EQ (output.indexOf ("could not be saved"), output.lastIndexOf ("could not be saved")) << output;
+    EXPECT_TRUE (output.contains (SettingsFile::defaultFile().getFullPathName()) && output.contains (std::strerror (EFBIG))) << output;
+    removeSettings();
+}
+
+TEST (ProgramLaunch, ARunAsRootWithAnotherUsersHomeStartsButMakesAndWritesNothingThere)
+{
+    if (! hasDisplay())
+        GTEST_SKIP() << "needs a display (run under xvfb-run)";
+
+    const auto home = juce::File::getSpecialLocation (juce::File::userHomeDirectory).getChildFile ("other-user");
+    home.deleteRecursively();
+    ASSERT_TRUE (home.createDirectory());
+    if (::chown (home.getFullPathName().toRawUTF8(), ::geteuid() + 1, static_cast<gid_t> (-1)) != 0)
+        GTEST_SKIP() << "handing a folder to another user needs root";
+
+    ProgramWithOutput program ({ "HOME=" + home.getFullPathName(), "XDG_RUNTIME_DIR=",
+                                 "XDG_STATE_HOME=" + home.getFullPathName() + "/.local/state" }, "/init");
+    ASSERT_TRUE (program.started);
+    const auto output = program.process.readAllProcessOutput();
+    ASSERT_TRUE (program.process.waitForProcessToFinish (30000));
+    EXPECT_EQ (program.process.getExitCode(), 4321u & 0xFFu) << output;
+    EXPECT_TRUE (output.contains ("starts without the one-panel check")) << output;
+    EXPECT_TRUE (output.contains ("saves no settings")) << output;
+    // Only the panel's own places: the framework's display-scale probe runs gsettings, whose
+    // dconf makes ~/.cache/dconf on its own.
+    EXPECT_FALSE (home.getChildFile (".config").exists());
+    EXPECT_FALSE (home.getChildFile (".local").exists());
+    home.deleteRecursively();
 }

@@ -1,5 +1,6 @@
 #include "panel/SingleInstanceChannel.h"
 #include "panel/SingleInstanceFolder.h"
+#include "storage/FolderOwner.h"
 #include "support/LocalSocket.h"
 #include "support/MessageLoop.h"
 
@@ -317,6 +318,8 @@ TEST (SingleInstanceChannel, ARefusedFolderIsReportedNotMistakenForNoPanel)
 TEST (SingleInstanceChannel, ALinkLeftAtTheSocketIsReplaced)
 {
     const auto file = preparedSocketFile();
+    for (const auto& left : { file, SingleInstanceFolder::lockFile() })   // by earlier tests
+        ::unlink (left.getFullPathName().toRawUTF8());
     ASSERT_EQ (::symlink ("/nowhere", file.getFullPathName().toRawUTF8()), 0);
     ASSERT_EQ (::symlink ("/nowhere", SingleInstanceFolder::lockFile().getFullPathName().toRawUTF8()), 0);   // nobody locks through one
 
@@ -334,6 +337,7 @@ TEST (SingleInstanceChannel, APanelThatCannotListenStillKeepsItOne)
 {
     // A folder at the socket's name is not ours to empty: nobody can listen there.
     const auto file = preparedSocketFile();
+    ::unlink (file.getFullPathName().toRawUTF8());   // left by an earlier test
     ASSERT_TRUE (file.createDirectory());
 
     auto first = SingleInstanceChannel::handOverOrClaim ("");
@@ -353,6 +357,20 @@ TEST (SingleInstanceChannel, APanelThatCannotListenStillKeepsItOne)
     first.claim = nullptr;
     EXPECT_NE (SingleInstanceChannel::handOverOrClaim ("", 300).claim, nullptr);
     EXPECT_TRUE (file.isDirectory());
+    file.deleteRecursively();
+}
+
+TEST (SingleInstanceChannel, ALaunchAsAnotherUserMakesNoFolderInThisUsersHomeAndSaysWhy)
+{
+    const auto state = scratchFolder ("state-of-another-user").getChildFile ("missing/state");
+    const ScopedEnvironment environment ({ { "XDG_STATE_HOME", state.getFullPathName() }, { "XDG_RUNTIME_DIR", {} } });
+    const FolderOwner::ScopedStandIn root (::geteuid() + 1);
+
+    const auto launch = SingleInstanceChannel::handOverOrClaim ("");
+    EXPECT_EQ (launch.claim, nullptr);
+    EXPECT_EQ (launch.handOver.outcome, Outcome::othersPlace);
+    EXPECT_TRUE (launch.handOver.reason.contains ("belongs to user")) << launch.handOver.reason;
+    EXPECT_FALSE (state.getParentDirectory().exists());
 }
 
 TEST (SingleInstanceChannel, LaunchesAtTheSameMomentMakeOnePanel)

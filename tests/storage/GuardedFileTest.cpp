@@ -1,8 +1,12 @@
+#include "storage/FolderOwner.h"
 #include "storage/GuardedFile.h"
 #include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -121,4 +125,95 @@ TEST (GuardedFile, RemovesOnlyOldTemporariesOfItsOwnFile)
     EXPECT_TRUE (fresh.exists());      // may belong to a save under way right now
     EXPECT_TRUE (notOurs.exists());
     EXPECT_TRUE (otherSlot.exists());
+}
+
+TEST (GuardedFile, AFailedReplaceSaysWhyAndAFileSizeLimitFailsItWithoutKillingTheProcess)
+{
+    const ScratchFolder scratch;
+    const auto file = scratch / "a.settings";
+    ASSERT_TRUE (GuardedFile::replace (file, bytesOf ("old")));
+
+    const auto underFile = scratch / "a.settings/b.settings";
+    const auto notADirectory = GuardedFile::replace (underFile, bytesOf ("x"));
+    EXPECT_FALSE (notADirectory);
+    EXPECT_TRUE (notADirectory.problem.contains (std::strerror (ENOTDIR))) << notADirectory.problem;
+
+    // ulimit -f: the kernel would end the whole process with SIGXFSZ.
+    rlimit previous {};
+    ASSERT_EQ (::getrlimit (RLIMIT_FSIZE, &previous), 0);
+    rlimit small = previous;
+    small.rlim_cur = 1024;
+    ASSERT_EQ (::setrlimit (RLIMIT_FSIZE, &small), 0);
+    juce::MemoryBlock large (8192, true);
+    const auto tooLarge = GuardedFile::replace (file, large);
+    ::setrlimit (RLIMIT_FSIZE, &previous);
+
+    EXPECT_FALSE (tooLarge);
+    EXPECT_TRUE (tooLarge.problem.contains (file.getFullPathName()) && tooLarge.problem.contains (std::strerror (EFBIG))) << tooLarge.problem;
+    EXPECT_EQ (file.loadFileAsString(), "old");
+    EXPECT_EQ (scratch.folder.findChildFiles (juce::File::findFiles, false, "*_temp*").size(), 0);
+}
+
+TEST (GuardedFile, FindsTheTemporariesOfDotFilesAndBehindAChainOfLinks)
+{
+    const ScratchFolder scratch;
+    const auto real = scratch.folder.getChildFile ("real");
+    ASSERT_TRUE (real.createDirectory());
+    ASSERT_TRUE ((real.getChildFile ("c.settings")).replaceWithText ("x"));
+    const auto inner = scratch / "inner.settings";
+    const auto outer = scratch / "outer.settings";
+    ASSERT_EQ (::symlink ("real/c.settings", inner.getFullPathName().toRawUTF8()), 0);
+    ASSERT_EQ (::symlink ("inner.settings", outer.getFullPathName().toRawUTF8()), 0);
+
+    const auto old = juce::Time::getCurrentTime() - juce::RelativeTime::hours (1);
+    struct Case { juce::File file; juce::File temporary; };
+    for (const auto& c : { Case { scratch / ".hidden", scratch / ".hidden_temp1a2b3c4d" },
+                           Case { scratch / ".hidden.settings", scratch / ".hidden_temp1a2b3c4d.settings" },
+                           Case { outer, real.getChildFile ("c_temp1a2b3c4d.settings") } })
+    {
+        ASSERT_TRUE (c.temporary.replaceWithText ("x"));
+        c.temporary.setLastModificationTime (old);
+        EXPECT_EQ (GuardedFile::removeStaleTemporaries (c.file, old + juce::RelativeTime::minutes (1)), 1) << c.file.getFullPathName();
+        EXPECT_FALSE (c.temporary.exists()) << c.temporary.getFullPathName();
+    }
+
+    // What a replace of a dot-file leaves behind is what the search looks for.
+    ASSERT_TRUE (GuardedFile::replace (scratch / ".hidden", bytesOf ("y")));
+    EXPECT_EQ ((scratch / ".hidden").loadFileAsString(), "y");
+}
+
+TEST (GuardedFile, NeverCreatesNorWritesInAnotherUsersPlace)
+{
+    const ScratchFolder scratch;
+    const auto file = scratch / "a.settings";
+    ASSERT_TRUE (GuardedFile::replace (file, bytesOf ("mine")));
+    const auto stale = scratch / "a_temp1a2b3c4d.settings";
+    ASSERT_TRUE (stale.replaceWithText ("x"));
+    stale.setLastModificationTime (juce::Time::getCurrentTime() - juce::RelativeTime::hours (1));
+
+    {
+        // As root with this user's HOME: every folder here is another user's.
+        const FolderOwner::ScopedStandIn root (::geteuid() + 1);
+        const auto nested = scratch.folder.getChildFile ("new").getChildFile ("b.settings");
+        const auto refused = GuardedFile::replace (nested, bytesOf ("x"));
+        EXPECT_TRUE (refused.problem.contains ("belongs to user")) << refused.problem;
+        EXPECT_FALSE (nested.getParentDirectory().exists());
+        EXPECT_FALSE (GuardedFile::replace (file, bytesOf ("theirs")));
+        EXPECT_EQ (GuardedFile::setAside (file), juce::File());
+        EXPECT_EQ (GuardedFile::removeStaleTemporaries (file, juce::Time::getCurrentTime()), 0);
+        EXPECT_TRUE (GuardedFile::whyWeMayNotWrite (file).isNotEmpty());
+    }
+    EXPECT_EQ (file.loadFileAsString(), "mine");
+    EXPECT_TRUE (stale.exists());
+
+    // A link in our folder into a folder of another user is not written through.
+    const auto theirs = scratch.folder.getChildFile ("theirs");
+    ASSERT_TRUE (theirs.createDirectory());
+    ASSERT_TRUE (theirs.getChildFile ("t.settings").replaceWithText ("theirs"));
+    if (::chown (theirs.getFullPathName().toRawUTF8(), ::geteuid() + 1, static_cast<gid_t> (-1)) != 0)
+        GTEST_SKIP() << "handing a folder to another user needs root";
+    const auto link = scratch / "l.settings";
+    ASSERT_EQ (::symlink ("theirs/t.settings", link.getFullPathName().toRawUTF8()), 0);
+    EXPECT_FALSE (GuardedFile::replace (link, bytesOf ("over")));
+    EXPECT_EQ (theirs.getChildFile ("t.settings").loadFileAsString(), "theirs");
 }

@@ -1,3 +1,4 @@
+#include "storage/FolderOwner.h"
 #include "support/FrameworkWrittenSettings.h"
 #include "support/PanelFixture.h"
 
@@ -251,7 +252,8 @@ TEST_F (SettingsFileDamage, WithoutAUsableStoreTheRestoreRunsOnDefaultsAndNothin
         commands.add (message[5]);
     EXPECT_EQ (commands, juce::Array<std::uint8_t> ({ 0x40, 0x41, 0x62 }));   // input types, then phase
 
-    saveAfterRestore();
+    panel->m_stateRestored = true;
+    EXPECT_FALSE (panel->saveProperties());   // nothing written is not a success
     panel = nullptr;
     EXPECT_EQ (folder.loadFileAsString(), "mine");
     folder.deleteFile();
@@ -302,4 +304,27 @@ TEST_F (SettingsFileDamage, ASymlinkedSettingsFileIsWrittenThroughTheLink)
     EXPECT_EQ (xml->getChildByAttribute ("name", "Snapshot0")->getStringAttribute ("val"), "Band");
     EXPECT_EQ (elsewhere.getNumberOfChildFiles (juce::File::findFiles), 1);   // no temporary left
     elsewhere.deleteRecursively();
+}
+
+TEST_F (SettingsFileDamage, AStartInAnotherUsersPlaceReadsTheFileButMovesRemovesAndSavesNothing)
+{
+    ASSERT_TRUE (settingsPath().replaceWithText ("not xml"));
+    const auto stale = settingsPath().getSiblingFile ("Talvoz3Panel_temp1a2b3c4d.settings");
+    ASSERT_TRUE (stale.replaceWithText ("x"));
+    stale.setLastModificationTime (juce::Time::getCurrentTime() - juce::RelativeTime::hours (1));
+
+    const FolderOwner::ScopedStandIn root (::geteuid() + 1);
+    const auto check = SettingsFile::checkBeforeLoading (settingsPath());
+    EXPECT_TRUE (check.savingOff);
+    EXPECT_EQ (check.keptAs, juce::File());
+    EXPECT_TRUE (check.message (settingsPath()).contains ("saves no settings or snapshots")) << check.message (settingsPath());
+    EXPECT_TRUE (stale.exists());
+
+    startPanel();
+    panel->m_stateRestored = true;
+    EXPECT_FALSE (panel->saveProperties());
+    panel = nullptr;
+    EXPECT_EQ (settingsPath().loadFileAsString(), "not xml");
+    EXPECT_FALSE (backup (1).exists());
+    EXPECT_EQ (settingsPath().getParentDirectory().findChildFiles (juce::File::findFiles, false, "*").size(), 2);
 }

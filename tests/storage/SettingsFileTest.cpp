@@ -244,5 +244,38 @@ TEST_F (SettingsFileTest, SavesReplaceTheFileWholeAndLeaveNoPartialFileBehind)
     }
 
     // The framework writes beside the file and renames: no temporary is left over.
-    EXPECT_EQ (folder.getNumberOfChildFiles (juce::File::findFiles, "*"), 1);
+    EXPECT_EQ (folder.getNumberOfChildFiles (juce::File::findFiles, "Talvoz3Panel*"), 1);   // snapshot files of other tests may lie beside it
+}
+
+TEST_F (SettingsFileTest, AFailedSaveIsPassedUpAndSaidOnceUntilASaveSucceeds)
+{
+    juce::StringArray said;
+    auto* settings = panel->getUserSettings();
+    settings->onSaveFailure = [&said] (const juce::String& problem) { said.add (problem); };
+    panel->m_stateRestored = true;
+
+    // A file where the settings folder should be: every write fails.
+    const auto folder = FreshSettingsFile::file().getParentDirectory();
+    const auto moved = folder.getSiblingFile ("Talvoz3Panel.moved");
+    ASSERT_TRUE (! folder.exists() || folder.moveFileTo (moved));
+    ASSERT_TRUE (folder.replaceWithText ("in the way"));
+
+    for (const double level : { -1.0, -2.0, -3.0 })
+    {
+        panel->m_sourceVolumeArray[0][0] = level;
+        EXPECT_FALSE (panel->saveProperties());
+        EXPECT_TRUE (settings->getSaveProblem().contains (FreshSettingsFile::file().getFullPathName())) << settings->getSaveProblem();
+    }
+    EXPECT_EQ (said.size(), 1);
+
+    ASSERT_TRUE (folder.deleteFile());
+    ASSERT_TRUE (! moved.exists() || moved.moveFileTo (folder));
+    EXPECT_TRUE (panel->saveProperties());
+    EXPECT_TRUE (settings->getSaveProblem().isEmpty());
+
+    ASSERT_TRUE (folder.deleteRecursively() && folder.replaceWithText ("in the way"));
+    panel->m_sourceVolumeArray[0][0] = -4.0;
+    EXPECT_FALSE (panel->saveProperties());
+    EXPECT_EQ (said.size(), 2);
+    ASSERT_TRUE (folder.deleteFile());
 }
