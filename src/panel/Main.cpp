@@ -183,7 +183,7 @@ void Talvoz3UIApplication::shutdown()
 
     if (mainWindow != nullptr)
     {
-        const auto state = mainWindow->getWindowStateAsString();
+        const auto state = mainWindow->stateToStore();
 
         if (mainWindow->getContentComponent() != nullptr)
             storeWindowPosition (state);
@@ -288,13 +288,33 @@ void Talvoz3UIApplication::MainWindow::paintOverChildren (juce::Graphics& g)
 void Talvoz3UIApplication::MainWindow::moved()
 {
     juce::DocumentWindow::moved();
+    noteStateWhileConnected();
     keepClientAreaOnShape();
 }
 
 void Talvoz3UIApplication::MainWindow::resized()
 {
     juce::DocumentWindow::resized();
+    noteStateWhileConnected();
     keepClientAreaOnShape();
+}
+
+void Talvoz3UIApplication::MainWindow::noteStateWhileConnected()
+{
+    // Read first, kept only if the connection was still there after the read: a read on a
+    // connection that broke meanwhile gives zeros.
+    if (! isOnDesktop() || DisplayLoss::happened())
+        return;
+
+    auto state = getWindowStateAsString();
+
+    if (! DisplayLoss::happened())
+        stateWhileConnected = std::move (state);
+}
+
+juce::String Talvoz3UIApplication::MainWindow::stateToStore()
+{
+    return DisplayLoss::happened() ? stateWhileConnected : getWindowStateAsString();
 }
 
 void Talvoz3UIApplication::MainWindow::keepClientAreaOnShape()

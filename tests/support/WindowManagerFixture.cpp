@@ -3,6 +3,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xdamage.h>
 
@@ -262,6 +263,33 @@ bool WindowManagerFixture::windowManagerCaughtUp()
     XStoreName (d, other, title.toRawUTF8());
     XSync (d, False);
     return waitUntil ([&] { return Property (d, other, "_NET_WM_VISIBLE_NAME").text() == title; }, 20000);
+}
+
+bool WindowManagerFixture::programKnowsPlaceOf (unsigned long window)
+{
+    auto* d = asDisplay (display);
+    const auto place = clientArea (window);
+
+    XEvent notice {};
+    notice.xconfigure.type = ConfigureNotify;
+    notice.xconfigure.event = notice.xconfigure.window = window;
+    notice.xconfigure.x = place.getX();
+    notice.xconfigure.y = place.getY();
+    notice.xconfigure.width = place.getWidth();
+    notice.xconfigure.height = place.getHeight();
+    XSendEvent (d, window, False, StructureNotifyMask, &notice);
+    XSync (d, False);
+
+    // The framework writes the hints before it takes in the notice that made it write them: they
+    // carry what the program knew from the notices before this one.
+    return waitUntil ([&]
+                      {
+                          XSizeHints hints {};
+                          long supplied = 0;
+                          return XGetWMNormalHints (d, window, &hints, &supplied) != 0
+                              && juce::Point<int> (hints.x, hints.y) == clientArea (window).getPosition();
+                      },
+                      30000);
 }
 
 void WindowManagerFixture::endDisplay()

@@ -50,6 +50,12 @@ protected:
     /** True once openbox has taken every request and event sent before the call. */
     bool windowManagerCaughtUp();
 
+    /** True once the program has handled every notice of its window's place sent before the
+        call: a notice of the place sent to it (as a window manager confirms a move) makes it
+        write its size hints with the place it knows, which then is the server's.
+    */
+    bool programKnowsPlaceOf (unsigned long window);
+
     /** Ends the X server, as a session ends. */
     void endDisplay();
 
