@@ -1,9 +1,8 @@
 // Before the X headers, whose macros clash with its names.
 #include <gtest/gtest.h>
 
-// The framework's X11 classes are visible only with this set before its header is first read.
-#define JUCE_GUI_BASICS_INCLUDE_XHEADERS 1
-#include <juce_gui_basics/juce_gui_basics.h>
+// The framework's X11 classes, checked against the version and settings they were written for.
+#include "platform/x11/FrameworkX11Internals.h"
 
 #include "panel/Main.h"
 #include "support/MessageLoop.h"
@@ -15,7 +14,7 @@ namespace
     /** True while the framework's display connection holds requests it has not sent. */
     bool displayHoldsUnsentRequests()
     {
-        auto* display = reinterpret_cast<_XDisplay*> (juce::XWindowSystem::getInstance()->getDisplay());
+        auto* display = reinterpret_cast<_XDisplay*> (FrameworkX11::display());
         return display->bufptr != display->buffer;
     }
 

@@ -1,9 +1,8 @@
 // Before the X headers, whose macros clash with its names.
 #include <gtest/gtest.h>
 
-// The framework's X11 classes are visible only with this set before its header is first read.
-#define JUCE_GUI_BASICS_INCLUDE_XHEADERS 1
-#include <juce_gui_basics/juce_gui_basics.h>
+// The framework's X11 classes, checked against the version and settings they were written for.
+#include "platform/x11/FrameworkX11Internals.h"
 
 #include "platform/x11/WaitingEvents.h"
 #include "support/MessageLoop.h"
@@ -26,7 +25,7 @@ TEST (WaitingEvents, AMoveThatAnotherCallReadIsHandledWithoutFurtherTraffic)
     window.setVisible (true);
     ASSERT_TRUE (pumpMessagesUntil ([&] { return window.paints > 0; }));
 
-    auto* display = juce::XWindowSystem::getInstance()->getDisplay();
+    auto* display = FrameworkX11::display();
     XSync (display, False);
     drainPendingMessages();
 
