@@ -5,6 +5,8 @@
 #include "platform/x11/FrameworkX11Internals.h"
 
 #include "panel/Main.h"
+#include "platform/x11/PaintDelivery.h"
+#include "support/ChildTestRun.h"
 #include "support/MessageLoop.h"
 
 #include <X11/Xlibint.h>
@@ -93,6 +95,42 @@ TEST (MainWindowPaint, APictureOfOnlyAnOpaqueChildIsSentToo)
     ASSERT_TRUE (childAlone) << "the framework now paints what lies under an opaque child";
     ASSERT_TRUE (displayHoldsUnsentRequests());
 
+    drainPendingMessages();
+    EXPECT_FALSE (displayHoldsUnsentRequests());
+}
+
+namespace
+{
+    constexpr const char* anewMarker = "TALVO_PAINT_DELIVERY_ANEW_CHILD";
+}
+
+TEST (MainWindowPaint, ASendThatCouldNotBePostedIsPostedAtTheNextPaint)
+{
+    const auto child = ChildTestRun::run ("PaintDeliveryAnew.DISABLED_*", {}, anewMarker);
+    ASSERT_TRUE (child.started);
+    EXPECT_EQ (child.exitCode, 0) << child.output;
+}
+
+// Runs only in the child that the test above starts: the message loop goes and a new one comes.
+TEST (PaintDeliveryAnew, DISABLED_APaintWhileNoLoopTakesMessages)
+{
+    if (! ChildTestRun::isChild (anewMarker))
+        GTEST_SKIP() << "runs only in a child process";
+
+    juce::XWindowSystem::getInstance();
+    ASSERT_NE (FrameworkX11::display(), nullptr);
+
+    juce::MessageManager::deleteInstance();
+    PaintDelivery::sendAfterThisPaint();   // its post fails
+    juce::MessageManager::getInstance();
+
+    {
+        juce::XWindowSystemUtilities::ScopedXLock lock;
+        XNoOp (FrameworkX11::display());
+    }
+    ASSERT_TRUE (displayHoldsUnsentRequests());
+
+    PaintDelivery::sendAfterThisPaint();
     drainPendingMessages();
     EXPECT_FALSE (displayHoldsUnsentRequests());
 }
