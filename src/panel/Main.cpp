@@ -288,28 +288,36 @@ void Talvoz3UIApplication::MainWindow::paintOverChildren (juce::Graphics& g)
 void Talvoz3UIApplication::MainWindow::moved()
 {
     juce::DocumentWindow::moved();
-    noteStateWhileConnected();
-    keepClientAreaOnShape();
+
+    if (noteStateWhileConnected())
+        keepClientAreaOnShape();
 }
 
 void Talvoz3UIApplication::MainWindow::resized()
 {
     juce::DocumentWindow::resized();
-    noteStateWhileConnected();
-    keepClientAreaOnShape();
+
+    if (noteStateWhileConnected())
+        keepClientAreaOnShape();
 }
 
-void Talvoz3UIApplication::MainWindow::noteStateWhileConnected()
+bool Talvoz3UIApplication::MainWindow::noteStateWhileConnected()
 {
-    // Read first, kept only if the connection was still there after the read: a read on a
-    // connection that broke meanwhile gives zeros.
-    if (! isOnDesktop() || DisplayLoss::happened())
-        return;
+    if (DisplayLoss::happened())
+        return false;
 
+    if (! isOnDesktop())
+        return true;
+
+    // Kept only if the connection was still there after the read: a read on a connection that
+    // broke meanwhile gives zeros.
     auto state = getWindowStateAsString();
 
-    if (! DisplayLoss::happened())
-        stateWhileConnected = std::move (state);
+    if (DisplayLoss::happened())
+        return false;
+
+    stateWhileConnected = std::move (state);
+    return true;
 }
 
 juce::String Talvoz3UIApplication::MainWindow::stateToStore()

@@ -83,7 +83,11 @@ public:
 
         /** The state text at the last move or resize while the display was there. */
         juce::String stateWhileConnected;
-        void noteStateWhileConnected();
+
+        /** Notes the state text; false once the display has gone, when nothing of the window is
+            read or corrected any more.
+        */
+        bool noteStateWhileConnected();
 
         JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainWindow)
     };
