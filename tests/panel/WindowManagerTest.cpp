@@ -31,9 +31,9 @@ namespace
 class UnderWindowManager : public WindowManagerFixture
 {
 protected:
-    void startPanel()
+    void startPanel (const char* tsanSuppressions = nullptr)
     {
-        program = startProgram();
+        program = startProgram (tsanSuppressions);
         window = waitForPanelWindow();
         ASSERT_NE (window, 0u);
         before = clientArea (window);
@@ -151,7 +151,7 @@ TEST_F (UnderWindowManager, TheSystemsQuitRequestEndsThePanelAsItsCloseButtonDoe
 TEST_F (UnderWindowManager, LosingTheDisplaySavesWhatThePanelHoldsAndItsRealPlace)
 {
     SettingsFile::defaultFile().deleteFile();
-    startPanel();
+    startPanel (TALVO_TSAN_DISPLAY_LOSS_SUPPRESSIONS);
     const auto moved = moveAndWaitTillTheProgramKnows();
 
     endDisplay();

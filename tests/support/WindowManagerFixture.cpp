@@ -8,6 +8,7 @@
 #include <X11/extensions/Xdamage.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
@@ -136,9 +137,19 @@ pid_t WindowManagerFixture::spawn (const juce::StringArray& arguments, bool quie
     return pid;
 }
 
-pid_t WindowManagerFixture::startProgram()
+pid_t WindowManagerFixture::startProgram (const char* tsanSuppressions)
 {
+    const juce::String tsanBefore = std::getenv ("TSAN_OPTIONS") != nullptr ? std::getenv ("TSAN_OPTIONS") : "";
+
+    // The later of two suppression files given wins.
+    if (tsanSuppressions != nullptr && tsanBefore.isNotEmpty())
+        ::setenv ("TSAN_OPTIONS", (tsanBefore + " suppressions=" + tsanSuppressions).toRawUTF8(), 1);
+
     programs.push_back (spawn ({ TALVO_APP_BINARY }, false));
+
+    if (tsanBefore.isNotEmpty())
+        ::setenv ("TSAN_OPTIONS", tsanBefore.toRawUTF8(), 1);
+
     return programs.back();
 }
 

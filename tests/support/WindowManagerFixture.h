@@ -19,8 +19,10 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    /** Starts the program; its process id, or -1. */
-    pid_t startProgram();
+    /** Starts the program; its process id, or -1. Under the thread sanitizer, the reports the
+        file tsanSuppressions names are left out for this program instead of the usual ones.
+    */
+    pid_t startProgram (const char* tsanSuppressions = nullptr);
 
     /** The exit code, or minus the signal that ended it; nothing while it still runs. */
     std::optional<int> exitWithin (pid_t program, int timeoutMs);
