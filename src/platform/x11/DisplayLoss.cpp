@@ -14,11 +14,12 @@ namespace DisplayLoss
        #if JUCE_LINUX || JUCE_BSD
         std::function<void()> whenLost;
 
-        /** Called by the X library after the framework's own handler, in place of its exit. The
-            library has marked the connection broken: every later call on it returns without
-            waiting for the server. (It has also released the display's lock already, which the
-            call that noticed releases once more on its way out; with the default mutex that
-            changes nothing.)
+        /** Called by the X library after the framework's own handler, in place of its exit, for
+            whichever of our connections broke. The library has marked it broken: every later
+            call on it returns without waiting for the server. (It has also released the
+            display's mutex already, which the call that noticed releases once more on its way
+            out; with the default mutex that changes nothing. What else it holds, and so what
+            the program may still do, FrameworkX11Internals.h says.)
         */
         void carryOn (Display*, void*)
         {
