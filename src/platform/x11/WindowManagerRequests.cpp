@@ -1,5 +1,6 @@
 #include "platform/x11/FrameworkX11Internals.h"   // first: the framework's X11 classes, for its one version
 
+#include "platform/x11/DisplayLoss.h"
 #include "platform/x11/WindowManagerRequests.h"
 
 #include <algorithm>
