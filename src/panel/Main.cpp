@@ -189,7 +189,7 @@ void Talvoz3UIApplication::shutdown()
 
     if (mainWindow != nullptr)
     {
-        const auto state = mainWindow->getWindowStateAsString();
+        const auto state = mainWindow->stateToStore();
 
         if (mainWindow->getContentComponent() != nullptr)
             storeWindowPosition (state);
@@ -298,13 +298,41 @@ void Talvoz3UIApplication::MainWindow::paintOverChildren (juce::Graphics& g)
 void Talvoz3UIApplication::MainWindow::moved()
 {
     juce::DocumentWindow::moved();
-    keepClientAreaOnShape();
+
+    if (noteStateWhileConnected())
+        keepClientAreaOnShape();
 }
 
 void Talvoz3UIApplication::MainWindow::resized()
 {
     juce::DocumentWindow::resized();
-    keepClientAreaOnShape();
+
+    if (noteStateWhileConnected())
+        keepClientAreaOnShape();
+}
+
+bool Talvoz3UIApplication::MainWindow::noteStateWhileConnected()
+{
+    if (DisplayLoss::happened())
+        return false;
+
+    if (! isOnDesktop())
+        return true;
+
+    // Kept only if the connection was still there after the read: a read on a connection that
+    // broke meanwhile gives zeros.
+    auto state = getWindowStateAsString();
+
+    if (DisplayLoss::happened())
+        return false;
+
+    stateWhileConnected = std::move (state);
+    return true;
+}
+
+juce::String Talvoz3UIApplication::MainWindow::stateToStore()
+{
+    return DisplayLoss::happened() ? stateWhileConnected : getWindowStateAsString();
 }
 
 void Talvoz3UIApplication::MainWindow::keepClientAreaOnShape()

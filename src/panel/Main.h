@@ -71,6 +71,11 @@ public:
         */
         void keepPlaceGiven();
 
+        /** The window's state text (getWindowStateAsString); once the display has gone, the one
+            it had at its last move or resize before, which a broken connection can no longer give.
+        */
+        juce::String stateToStore();
+
         std::unique_ptr<BorderBoundsConstrainer> borderConstrainer;
 
     private:
@@ -103,6 +108,14 @@ public:
 
         /** True while the window takes on a correction itself, before the window manager answers. */
         bool applyingCorrection = false;
+
+        /** The state text at the last move or resize while the display was there. */
+        juce::String stateWhileConnected;
+
+        /** Notes the state text; false once the display has gone, when nothing of the window is
+            read or corrected any more.
+        */
+        bool noteStateWhileConnected();
 
         JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainWindow)
     };

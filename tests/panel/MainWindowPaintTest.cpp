@@ -1,11 +1,12 @@
 // Before the X headers, whose macros clash with its names.
 #include <gtest/gtest.h>
 
-// The framework's X11 classes are visible only with this set before its header is first read.
-#define JUCE_GUI_BASICS_INCLUDE_XHEADERS 1
-#include <juce_gui_basics/juce_gui_basics.h>
+// The framework's X11 classes, checked against the version and settings they were written for.
+#include "platform/x11/FrameworkX11Internals.h"
 
 #include "panel/Main.h"
+#include "platform/x11/PaintDelivery.h"
+#include "support/ChildTestRun.h"
 #include "support/MessageLoop.h"
 
 #include <X11/Xlibint.h>
@@ -15,7 +16,7 @@ namespace
     /** True while the framework's display connection holds requests it has not sent. */
     bool displayHoldsUnsentRequests()
     {
-        auto* display = reinterpret_cast<_XDisplay*> (juce::XWindowSystem::getInstance()->getDisplay());
+        auto* display = reinterpret_cast<_XDisplay*> (FrameworkX11::display());
         return display->bufptr != display->buffer;
     }
 
@@ -94,6 +95,42 @@ TEST (MainWindowPaint, APictureOfOnlyAnOpaqueChildIsSentToo)
     ASSERT_TRUE (childAlone) << "the framework now paints what lies under an opaque child";
     ASSERT_TRUE (displayHoldsUnsentRequests());
 
+    drainPendingMessages();
+    EXPECT_FALSE (displayHoldsUnsentRequests());
+}
+
+namespace
+{
+    constexpr const char* anewMarker = "TALVO_PAINT_DELIVERY_ANEW_CHILD";
+}
+
+TEST (MainWindowPaint, ASendThatCouldNotBePostedIsPostedAtTheNextPaint)
+{
+    const auto child = ChildTestRun::run ("PaintDeliveryAnew.DISABLED_*", {}, anewMarker);
+    ASSERT_TRUE (child.started);
+    EXPECT_EQ (child.exitCode, 0) << child.output;
+}
+
+// Runs only in the child that the test above starts: the message loop goes and a new one comes.
+TEST (PaintDeliveryAnew, DISABLED_APaintWhileNoLoopTakesMessages)
+{
+    if (! ChildTestRun::isChild (anewMarker))
+        GTEST_SKIP() << "runs only in a child process";
+
+    juce::XWindowSystem::getInstance();
+    ASSERT_NE (FrameworkX11::display(), nullptr);
+
+    juce::MessageManager::deleteInstance();
+    PaintDelivery::sendAfterThisPaint();   // its post fails
+    juce::MessageManager::getInstance();
+
+    {
+        juce::XWindowSystemUtilities::ScopedXLock lock;
+        XNoOp (FrameworkX11::display());
+    }
+    ASSERT_TRUE (displayHoldsUnsentRequests());
+
+    PaintDelivery::sendAfterThisPaint();
     drainPendingMessages();
     EXPECT_FALSE (displayHoldsUnsentRequests());
 }

@@ -1,9 +1,8 @@
 // Before the X headers, whose macros clash with its names.
 #include <gtest/gtest.h>
 
-// The framework's X11 classes are visible only with this set before its header is first read.
-#define JUCE_GUI_BASICS_INCLUDE_XHEADERS 1
-#include <juce_gui_basics/juce_gui_basics.h>
+// The framework's X11 classes, checked against the version and settings they were written for.
+#include "platform/x11/FrameworkX11Internals.h"
 
 #include "panel/Main.h"
 #include "support/MessageLoop.h"
@@ -42,7 +41,7 @@ namespace
         ~ShapedWindow() { XCloseDisplay (other); }
 
         ::Window native() { return reinterpret_cast<::Window> (window.getPeer()->getNativeHandle()); }
-        static void sendRequests() { XSync (juce::XWindowSystem::getInstance()->getDisplay(), False); }
+        static void sendRequests() { XSync (FrameworkX11::display(), False); }
 
         Talvoz3UIApplication::MainWindow window { "Shaped" };
         Display* other = XOpenDisplay (nullptr);   // another client's connection

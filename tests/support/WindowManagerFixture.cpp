@@ -3,10 +3,12 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xdamage.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
@@ -135,9 +137,19 @@ pid_t WindowManagerFixture::spawn (const juce::StringArray& arguments, bool quie
     return pid;
 }
 
-pid_t WindowManagerFixture::startProgram()
+pid_t WindowManagerFixture::startProgram (const char* tsanSuppressions)
 {
+    const juce::String tsanBefore = std::getenv ("TSAN_OPTIONS") != nullptr ? std::getenv ("TSAN_OPTIONS") : "";
+
+    // The later of two suppression files given wins.
+    if (tsanSuppressions != nullptr && tsanBefore.isNotEmpty())
+        ::setenv ("TSAN_OPTIONS", (tsanBefore + " suppressions=" + tsanSuppressions).toRawUTF8(), 1);
+
     programs.push_back (spawn ({ TALVO_APP_BINARY }, false));
+
+    if (tsanBefore.isNotEmpty())
+        ::setenv ("TSAN_OPTIONS", tsanBefore.toRawUTF8(), 1);
+
     return programs.back();
 }
 
@@ -268,6 +280,33 @@ bool WindowManagerFixture::windowManagerCaughtUp()
     XStoreName (d, other, title.toRawUTF8());
     XSync (d, False);
     return waitUntil ([&] { return Property (d, other, "_NET_WM_VISIBLE_NAME").text() == title; }, 20000);
+}
+
+bool WindowManagerFixture::programKnowsPlaceOf (unsigned long window)
+{
+    auto* d = asDisplay (display);
+    const auto place = clientArea (window);
+
+    XEvent notice {};
+    notice.xconfigure.type = ConfigureNotify;
+    notice.xconfigure.event = notice.xconfigure.window = window;
+    notice.xconfigure.x = place.getX();
+    notice.xconfigure.y = place.getY();
+    notice.xconfigure.width = place.getWidth();
+    notice.xconfigure.height = place.getHeight();
+    XSendEvent (d, window, False, StructureNotifyMask, &notice);
+    XSync (d, False);
+
+    // The framework writes the hints before it takes in the notice that made it write them: they
+    // carry what the program knew from the notices before this one.
+    return waitUntil ([&]
+                      {
+                          XSizeHints hints {};
+                          long supplied = 0;
+                          return XGetWMNormalHints (d, window, &hints, &supplied) != 0
+                              && juce::Point<int> (hints.x, hints.y) == clientArea (window).getPosition();
+                      },
+                      30000);
 }
 
 void WindowManagerFixture::endDisplay()

@@ -24,8 +24,10 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    /** Starts the program; its process id, or -1. */
-    pid_t startProgram();
+    /** Starts the program; its process id, or -1. Under the thread sanitizer, the reports the
+        file tsanSuppressions names are left out for this program instead of the usual ones.
+    */
+    pid_t startProgram (const char* tsanSuppressions = nullptr);
 
     /** Starts the program with this one argument; its process id, or -1. */
     pid_t startProgram (const juce::String& argument);
@@ -57,6 +59,12 @@ protected:
 
     /** True once openbox has taken every request and event sent before the call. */
     bool windowManagerCaughtUp();
+
+    /** True once the program has handled every notice of its window's place sent before the
+        call: a notice of the place sent to it (as a window manager confirms a move) makes it
+        write its size hints with the place it knows, which then is the server's.
+    */
+    bool programKnowsPlaceOf (unsigned long window);
 
     /** Ends the X server, as a session ends. */
     void endDisplay();

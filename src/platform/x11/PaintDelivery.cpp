@@ -30,7 +30,8 @@ namespace PaintDelivery
 
         // The picture is handed over after the paint returns, in the same step of the message
         // loop; a message posted now runs after that step.
-        if (! std::exchange (sendPending, true))
-            juce::MessageManager::callAsync (sendWhatTheDisplayHolds);
+        // A post fails once the message loop has been told to stop; a later one may run.
+        if (! std::exchange (sendPending, true) && ! juce::MessageManager::callAsync (sendWhatTheDisplayHolds))
+            sendPending = false;
     }
 }

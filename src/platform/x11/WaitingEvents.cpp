@@ -49,8 +49,9 @@ namespace WaitingEvents
         {
             const auto converted = libraryConversions[static_cast<size_t> (wire->u.u.type & 0x7f)] (display, event, wire);
 
-            if (! deliveryPosted.exchange (true))
-                juce::MessageManager::callAsync (deliverWaitingEvents);
+            // A post fails once the message loop has been told to stop; a later one may run.
+            if (! deliveryPosted.exchange (true) && ! juce::MessageManager::callAsync (deliverWaitingEvents))
+                deliveryPosted = false;
 
             return converted;
         }
@@ -61,13 +62,16 @@ namespace WaitingEvents
         JUCE_ASSERT_MESSAGE_THREAD
 
         auto* display = FrameworkX11::display();
-        if (display == nullptr || libraryConversions[firstCoreEvent] != nullptr)
+        if (display == nullptr)
             return;
 
         juce::XWindowSystemUtilities::ScopedXLock lock;
 
+        // The framework's current connection, whichever it is: a connection hooked already keeps
+        // the library's own conversions noted when it was first hooked.
         for (int type = firstCoreEvent; type < LASTEvent; ++type)
-            libraryConversions[static_cast<size_t> (type)] = XESetWireToEvent (display, type, convertAndDeliverSoon);
+            if (const auto previous = XESetWireToEvent (display, type, convertAndDeliverSoon); previous != convertAndDeliverSoon)
+                libraryConversions[static_cast<size_t> (type)] = previous;
     }
    #else
     void deliverFromNowOn() {}

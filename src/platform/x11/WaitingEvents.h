@@ -13,7 +13,9 @@ namespace WaitingEvents
 {
     /** From now on, events read into the queue outside the framework's own handling are handled
         on the message thread straight after the call that read them. Call once the framework has
-        connected to the display; does nothing where there is none. Message thread.
+        connected to the display; does nothing where there is none. The framework's connection at
+        the time of the call is the one covered: should the framework connect anew (its window
+        system made again), call this again. Message thread.
     */
     void deliverFromNowOn();
 }

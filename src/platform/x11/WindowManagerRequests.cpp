@@ -1,9 +1,15 @@
 #include "platform/x11/FrameworkX11Internals.h"   // first: the framework's X11 classes, for its one version
 
+#include "platform/x11/DisplayLoss.h"
 #include "platform/x11/WindowManagerRequests.h"
 
 #include <algorithm>
 #include <array>
+#include <optional>
+
+#if JUCE_LINUX || JUCE_BSD
+ #include <poll.h>
+#endif
 
 namespace WindowManagerRequests
 {
@@ -12,6 +18,7 @@ namespace WindowManagerRequests
     {
         constexpr long fromAnApplication = 1;
         constexpr long removeState = 0;
+        constexpr int serverAnswerMs = 5000;
 
         ::Window nativeWindowOf (juce::Component& window)
         {
@@ -35,10 +42,12 @@ namespace WindowManagerRequests
                         SubstructureRedirectMask | SubstructureNotifyMask, &message);
         }
 
-        /** The X server's current time: the time stamp of a property change we make and wait for.
-            On a connection of our own, so that the framework's never holds an event it did not read.
+        /** The X server's current time: the time stamp of a property change we make and wait for,
+            at most serverAnswerMs; nothing when the server does not answer or has gone. On a
+            connection of our own, so that the framework's never holds an event it did not read;
+            its events are read without a wait that could outlast a broken connection.
         */
-        Time serverTimeNow (Display* display)
+        std::optional<Time> serverTimeNow (Display* display)
         {
             XSetWindowAttributes attributes {};
             attributes.event_mask = PropertyChangeMask;
@@ -47,11 +56,30 @@ namespace WindowManagerRequests
 
             XChangeProperty (display, probe, XInternAtom (display, "_NET_WM_USER_TIME", False),
                              XA_CARDINAL, 32, PropModeAppend, nullptr, 0);
+            XFlush (display);
 
-            XEvent event {};
-            XWindowEvent (display, probe, PropertyChangeMask, &event);
+            std::optional<Time> now;
+            const auto deadline = juce::Time::getMillisecondCounterHiRes() + serverAnswerMs;
+
+            while (! DisplayLoss::happened())
+            {
+                if (XEvent event {}; XCheckWindowEvent (display, probe, PropertyChangeMask, &event))
+                {
+                    now = event.xproperty.time;
+                    break;
+                }
+
+                const auto left = deadline - juce::Time::getMillisecondCounterHiRes();
+
+                if (left <= 0)
+                    break;
+
+                pollfd readable { ConnectionNumber (display), POLLIN, 0 };
+                ::poll (&readable, 1, static_cast<int> (left) + 1);
+            }
+
             XDestroyWindow (display, probe);
-            return event.xproperty.time;
+            return now;
         }
     }
 
@@ -76,10 +104,16 @@ namespace WindowManagerRequests
         if (display == nullptr)
             return false;
 
-        sendToWindowManager (display, native, "_NET_ACTIVE_WINDOW",
-                             { fromAnApplication, static_cast<long> (serverTimeNow (display)), 0, 0, 0 });
-        XCloseDisplay (display);   // sends what it holds
-        return true;
+        // A server that ends meanwhile ends the panel as the framework's connection's loss does.
+        DisplayLoss::handleAlsoOn (display);
+
+        const auto now = serverTimeNow (display);
+
+        if (now)
+            sendToWindowManager (display, native, "_NET_ACTIVE_WINDOW", { fromAnApplication, static_cast<long> (*now), 0, 0, 0 });
+
+        XCloseDisplay (display);   // sends what it holds; returns at once on a broken connection
+        return now.has_value() && ! DisplayLoss::happened();
     }
 
     bool holdsAtScreenSize (juce::Component& window)

@@ -14,7 +14,9 @@ namespace WindowManagerRequests
     /** Asks the window manager to raise the window and give it the keyboard focus, the way an
         application asks (_NET_ACTIVE_WINDOW, with the display's current time, so that focus
         stealing prevention sees a fresh request). Its position, size and native window stay.
-        False where there is no X display or the window has no native window. Message thread.
+        False where there is no X display, the window has no native window, or the server gives
+        no time within seconds; a server that ends meanwhile counts as the display's loss
+        (DisplayLoss). Message thread.
     */
     bool activate (juce::Component& window);
 
