@@ -7,6 +7,10 @@
 #                              build), so that each keeps its own includes and no file-scope name
 #                              reaches another file; then the suite, which the build's order of
 #                              definitions could change
+#   scripts/test.sh shuffle [seed]
+#                              plain build; the whole test program once in one process, in an
+#                              order shuffled by the seed (printed; a new one each run unless
+#                              given), so that a test leaning on what another left shows
 # The soak (ctest label "soak", a thousand unplug/replug cycles) runs only in the address build.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -18,11 +22,15 @@ if [ "$mode" = no-unity ]; then
     sanitizer=""
     unity=OFF
 fi
+if [ "$mode" = shuffle ]; then
+    sanitizer=""
+fi
 install_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 
-dir="$ROOT/build${mode:+-$mode}"
+dir="$ROOT/build${sanitizer:+-$sanitizer}"
+[ "$mode" = no-unity ] && dir="$ROOT/build-no-unity"
 benchmarks=ON
-[ -n "$mode" ] && benchmarks=OFF
+[ -n "$sanitizer" ] || [ "$mode" = no-unity ] && benchmarks=OFF
 build_tree "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALVO_SANITIZER="$sanitizer" -DTALVO_BUILD_BENCHMARKS="$benchmarks" \
     -DTALVO_UNITY_BUILD="$unity"
 
@@ -36,4 +44,13 @@ skip_soak=(-LE soak)
 cd "$dir"
 # -noreset: the display outlives its last client, as a desktop's does; a test whose program closes
 # the last connection would otherwise make the next one meet a display in the middle of a reset.
-xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --output-on-failure --timeout 600 -j "$(nproc)" "${skip_soak[@]}"
+display=(xvfb-run -a -s "-screen 0 1280x1024x24 -noreset")
+
+if [ "$mode" = shuffle ]; then
+    # ProgramLaunch.* start the program and take turns on the display; ConnectionSoak.* is the
+    # soak. Both need a process of their own (see tests/CMakeLists.txt).
+    exec "${display[@]}" tests/talvo_tests --gtest_shuffle --gtest_random_seed="${2:-0}" \
+        --gtest_filter='-ProgramLaunch.*:ConnectionSoak.*'
+fi
+
+"${display[@]}" ctest --output-on-failure --timeout 600 -j "$(nproc)" "${skip_soak[@]}"

@@ -7,6 +7,8 @@
     startTimer on a running id restarts its countdown with the new interval (at least 1 ms);
     stopTimer stops it; a job repeats until stopped. Callbacks arrive on the message thread, one id
     at a time, earliest deadline first and, on equal deadlines, in the order they were (re)started.
+    A job never runs sooner than its interval after it was (re)started or last ran; a busy message
+    thread may make it later.
 
     The product runs the jobs on the framework's juce::MultiTimer. Tests install a Scheduler of
     their own before building a panel, so that its jobs run on a clock they drive.

@@ -182,11 +182,17 @@ TEST_F (ControlTimers, MuteAllMutesTheOutputsFirstAndThenEverySource)
 
 TEST_F (ControlTimers, AMuteAllClickSendsTheOutputsFirstAndTheSourcesAfterwards)
 {
+    // On the framework's timers, clicked while the message thread was busy: each step still keeps
+    // at least its period (on the virtual clock: PanelOnVirtualTimers).
+    holdTheMessageThreadPastATimersDeadline();
+    const auto clickedAt = juce::Time::getMillisecondCounter();
+
     // A click flips the toggle, then runs the action.
     panel->m_muteAllButton.setToggleState (true, juce::sendNotificationSync);
     EXPECT_TRUE (panel->m_outputFaderMoving);
 
-    pumpMessagesUntil ([&] { return sentBytes().size() >= 20; });
+    ASSERT_TRUE (pumpMessagesUntil ([&] { return sentBytes().size() >= 20 && ! panel->m_outputFaderMoving; }));
+    const auto idleSeenAt = juce::Time::getMillisecondCounter();
 
     const auto sent = ports.sentMessages();
     ASSERT_EQ (sent.size(), 20u);
@@ -194,10 +200,12 @@ TEST_F (ControlTimers, AMuteAllClickSendsTheOutputsFirstAndTheSourcesAfterwards)
         EXPECT_EQ (bytesOf (sent[i].message)[5], 0x67) << i;          // the four outputs first
     EXPECT_EQ (bytesOf (sent[4].message)[5], 0x00);                    // then the 16 sources, muted
     EXPECT_EQ (bytesOf (sent[4].message)[6] & 0x40, 0x40);
-    EXPECT_GE (sent[4].scheduledTime - sent[3].scheduledTime, 50.0);    // a clear step after the outputs
 
-    pumpMessagesUntil ([&] { return ! panel->m_outputFaderMoving; });
-    EXPECT_FALSE (panel->m_outputFaderMoving);
+    // A message's time is the millisecond counter when it was sent, + 1. Never "at most": the
+    // machine may be busy.
+    EXPECT_GE (sent[0].scheduledTime - clickedAt, 1.0 + 1.0);
+    EXPECT_GE (sent[4].scheduledTime - clickedAt, 100.0 + 1.0);
+    EXPECT_GE (idleSeenAt - clickedAt, 150u);
 }
 
 TEST_F (ControlTimers, FactoryResetRestoresTheFactoryMatrixAndClearsTheToggles)

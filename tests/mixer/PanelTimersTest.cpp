@@ -16,11 +16,13 @@ namespace
         void timerCallback (int timerID) override
         {
             calls.push_back (timerID);
+            callTimes.push_back (juce::Time::getMillisecondCounterHiRes());
             if (auto reaction = reactions.find (timerID); reaction != reactions.end())
                 reaction->second (*this);
         }
 
         std::vector<int> calls;
+        std::vector<double> callTimes;
         std::map<int, std::function<void (RecordingTimers&)>> reactions;
     };
 
@@ -40,6 +42,7 @@ namespace
 
     // 80: 2 (starts 4, due at 200) · 140: 3 · 200: 4 · 280: 3 · 360: 1 · 420: 3, then 3 is stopped.
     const std::vector<int> scriptOrder { 2, 3, 4, 3, 1, 3 };
+    const std::vector<double> scriptTimes { 80, 140, 200, 280, 360, 420 };
 }
 
 TEST (PanelTimers, VirtualSchedulerKeepsTheFrameworksOrderRestartAndStopRules)
@@ -113,9 +116,13 @@ TEST (PanelTimers, VirtualSchedulerDrainsMessagesAndBackgroundWorkBeforeTimeMove
     EXPECT_EQ (callsSeenByMessage, 1);
 }
 
-TEST (PanelTimers, FrameworkTimersFollowTheSameScript)
+TEST (PanelTimers, FrameworkTimersFollowTheSameScriptAndNeverComeEarly)
 {
     RecordingTimers t;
+
+    // Started as a busy panel starts them, when the framework would run them early.
+    holdTheMessageThreadPastATimersDeadline();
+    const auto start = juce::Time::getMillisecondCounterHiRes();
     startScript (t);
     EXPECT_EQ (t.getTimerInterval (1), 360);
 
@@ -124,6 +131,8 @@ TEST (PanelTimers, FrameworkTimersFollowTheSameScript)
     t.stopTimer (3);
 
     EXPECT_EQ (t.calls, scriptOrder);
+    for (size_t i = 0; i < t.calls.size() && i < scriptTimes.size(); ++i)
+        EXPECT_GE (t.callTimes[i] - start, scriptTimes[i]) << "call " << i << " came early"; // never "at most": the machine may be busy
     EXPECT_FALSE (t.isTimerRunning (1));
     EXPECT_FALSE (t.isTimerRunning (3));
     EXPECT_EQ (t.getTimerInterval (3), 0);

@@ -7,9 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <future>
 #include <thread>
 
+#include <sys/inotify.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -30,11 +32,18 @@ namespace
         return claim;
     }
 
-    /** The socket's path, its folder made (as any launch makes it). */
+    /** The socket's path, its folder made (as any launch makes it) and nothing at the names of
+        the socket and the lock (as on the first launch): earlier tests of this process leave a
+        lock file there.
+    */
     juce::File preparedSocketFile()
     {
         const SingleInstanceFolder::Opened folder;
-        return SingleInstanceChannel::socketFile();
+        const auto socket = SingleInstanceChannel::socketFile();
+        for (const auto& name : { socket, SingleInstanceFolder::lockFile() })
+            if (::unlink (name.getFullPathName().toRawUTF8()) != 0 && errno == EISDIR)
+                name.deleteRecursively();
+        return socket;
     }
 
     juce::File runtimeFolder()
@@ -202,6 +211,59 @@ TEST (SingleInstanceChannel, AHomeTooLongForASocketAddressStillHasAChannel)
 
 namespace
 {
+    /** Waits, without running the message loop, until condition holds or timeoutMs has passed;
+        returns the condition.
+    */
+    template <typename Condition>
+    bool waitUntil (Condition condition, int timeoutMs = 5000)
+    {
+        const auto deadline = juce::Time::getMillisecondCounter() + static_cast<juce::uint32> (timeoutMs);
+
+        while (! condition())
+        {
+            if (juce::Time::getMillisecondCounter() > deadline)
+                return false;
+            juce::Thread::sleep (1);
+        }
+
+        return true;
+    }
+
+    /** Sees launches try the lock and find it held: each such try opens the lock file and closes
+        it again unchanged, which nothing else does while a claim is held.
+    */
+    class LockTries
+    {
+    public:
+        LockTries() : fd (::inotify_init1 (IN_NONBLOCK | IN_CLOEXEC))
+        {
+            ::inotify_add_watch (fd, SingleInstanceFolder::lockFile().getParentDirectory().getFullPathName().toRawUTF8(), IN_CLOSE_NOWRITE);
+        }
+
+        ~LockTries() { ::close (fd); }
+
+        bool seenWithin (int timeoutMs) const
+        {
+            return waitUntil ([this]
+                              {
+                                  alignas (inotify_event) char buffer[4096];
+                                  const auto length = ::read (fd, buffer, sizeof (buffer));
+
+                                  for (ssize_t at = 0; at < length;)
+                                  {
+                                      const auto* event = reinterpret_cast<const inotify_event*> (buffer + at);
+                                      if (event->len > 0 && SingleInstanceFolder::lockName() == event->name)
+                                          return true;
+                                      at += static_cast<ssize_t> (sizeof (inotify_event) + event->len);
+                                  }
+                                  return false;
+                              }, timeoutMs);
+        }
+
+    private:
+        const int fd;
+    };
+
     /** A raw client of the channel, for peers that do not follow the protocol. */
     int rawConnect()
     {
@@ -247,7 +309,7 @@ TEST (SingleInstanceChannel, ASlowPeerCannotHoldTheChannel)
     ASSERT_NE (listener, nullptr);
 
     // A peer that sends one byte of a frame every 300 ms, for longer than any launch waits.
-    std::atomic<bool> stop { false };
+    std::atomic<bool> stop { false }, dribbling { false };
     std::thread dribbler ([&]
                           {
                               const int fd = rawConnect();
@@ -255,12 +317,15 @@ TEST (SingleInstanceChannel, ASlowPeerCannotHoldTheChannel)
                               for (int i = 0; i < 30 && ! stop && fd >= 0; ++i)
                               {
                                   ::send (fd, &byte, 1, MSG_NOSIGNAL);
+                                  dribbling = true;
                                   juce::Thread::sleep (300);
                               }
                               if (fd >= 0)
                                   ::close (fd);
                           });
-    juce::Thread::sleep (100);
+
+    // The launch comes once the listener has taken the peer on.
+    EXPECT_TRUE (waitUntil ([&] { return dribbling && pendingConnections (SingleInstanceChannel::socketFile()) == 0; }));
 
     const auto result = SingleInstanceChannel::handOverToRunningInstance ("/defaults");
     EXPECT_EQ (result.outcome, Outcome::accepted) << result.reason;
@@ -339,6 +404,7 @@ TEST (SingleInstanceChannel, APanelThatCannotListenStillKeepsItOne)
     const auto file = preparedSocketFile();
     ::unlink (file.getFullPathName().toRawUTF8());   // left by an earlier test
     ASSERT_TRUE (file.createDirectory());
+    const juce::ScopeGuard leaveNoFolder { [&] { file.deleteRecursively(); } };   // later launches would not listen
 
     auto first = SingleInstanceChannel::handOverOrClaim ("");
     ASSERT_NE (first.claim, nullptr) << first.handOver.reason;
@@ -430,8 +496,9 @@ TEST (SingleInstanceChannel, AnEndingPanelPassesTheClaimToAWaitingLaunch)
     ending->stopListening();
     EXPECT_FALSE (SingleInstanceChannel::socketFile().exists());
 
+    const LockTries lockTries;
     auto waiting = std::async (std::launch::async, [] { return SingleInstanceChannel::handOverOrClaim (""); });
-    juce::Thread::sleep (50);   // most often it now waits; either way it must end as the panel
+    ASSERT_TRUE (lockTries.seenWithin (5000));   // it found the claim held and waits
     ending = nullptr;
     EXPECT_NE (waiting.get().claim, nullptr);
 
@@ -440,7 +507,7 @@ TEST (SingleInstanceChannel, AnEndingPanelPassesTheClaimToAWaitingLaunch)
     auto claimed = SingleInstanceChannel::tryClaim();
     ASSERT_NE (claimed, nullptr);
     auto queued = std::async (std::launch::async, [] { return SingleInstanceChannel::handOverOrClaim ("/defaults"); });
-    juce::Thread::sleep (50);
+    ASSERT_TRUE (waitUntil ([] { return pendingConnections (SingleInstanceChannel::socketFile()) == 1; }));
     claimed = nullptr;
     const auto launch = queued.get();
     EXPECT_NE (launch.claim, nullptr) << launch.handOver.reason;

@@ -2,6 +2,8 @@
 
 #include <juce_events/juce_events.h>
 
+#include <memory>
+
 namespace juce
 {
     // The framework's own step of its message loop; with true it returns at once when nothing is
@@ -33,4 +35,22 @@ bool pumpMessagesUntil (Condition condition, int timeoutMs = 5000)
     }
 
     return true;
+}
+
+/** Holds the message thread, without dispatching, until the framework's timer thread has long been
+    waiting for it with a timer due: a busy panel's state. Timers started right after this are
+    the ones the timer thread is most likely to run early.
+*/
+inline void holdTheMessageThreadPastATimersDeadline()
+{
+    // The timer thread starts from the message loop: let it run first.
+    auto ticked = std::make_shared<bool> (false);
+    juce::Timer::callAfterDelay (1, [ticked] { *ticked = true; });
+    pumpMessagesUntil ([&] { return *ticked; });
+
+    juce::Timer::callAfterDelay (1, [] {});
+
+    const auto until = juce::Time::getMillisecondCounter() + 200;
+    while (juce::Time::getMillisecondCounter() < until)
+        juce::Thread::sleep (5);
 }
