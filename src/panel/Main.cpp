@@ -78,7 +78,14 @@ void Talvoz3UIApplication::initialise (const juce::String& commandLine)
     if (resetRequested)
         forgetWindowPosition (*window);
 
-    showAtStartSize (*window);
+    placeAtStartSize (*window);
+
+    // A reset at start gives the window the reset's size and place before it is first shown: a
+    // window shown at the start size and moved at once could still be framed by the window
+    // manager at the start size after the reset's move had arrived.
+    if (! resetRequested)
+        window->setVisible (true);
+
     mainWindow = std::move (window);
 
     if (resetRequested)
@@ -138,7 +145,7 @@ std::unique_ptr<Talvoz3UIApplication::MainWindow> Talvoz3UIApplication::buildMai
     return window;
 }
 
-void Talvoz3UIApplication::showAtStartSize (MainWindow& window)
+void Talvoz3UIApplication::placeAtStartSize (MainWindow& window)
 {
     window.setResizable (true, true);
 
@@ -155,8 +162,6 @@ void Talvoz3UIApplication::showAtStartSize (MainWindow& window)
     // knows the limits before it first shows the window.
     window.addToDesktop();
     window.publishClientAreaLimits();
-
-    window.setVisible (true);
 }
 
 void Talvoz3UIApplication::forgetWindowPosition (MainWindow& window)

@@ -159,15 +159,15 @@ private:
     std::unique_ptr<MainWindow> buildMainWindow();
 
     /** Resizable, at the start size for the main display's user area (the window manager's work
-        area on X11) and centred on it, its frame inside it; then put on the desktop and shown, so
-        that its native window is made once, at that size.
+        area on X11) and centred on it, its frame inside it; then put on the desktop, still hidden,
+        so that its native window is made once, at that size.
     */
-    static void showAtStartSize (MainWindow& window);
+    static void placeAtStartSize (MainWindow& window);
 
     /** Stores an empty window state. */
     static void forgetWindowPosition (MainWindow& window);
 
-    /** The factory reset of a start switch; "/default" and "/defaults" show the window again. */
+    /** The factory reset of a start switch; "/default" and "/defaults" then show the window. */
     void resetToFactoryDefaults (bool showAgain);
 
     void storeWindowPosition (const juce::String& state);

@@ -202,7 +202,7 @@ INSTANTIATE_TEST_SUITE_P (Screens, StartingUnderWindowManager,
 
 TEST_F (UnderWindowManager, AResetAtStartKeepsTheFactorySizeOnceTheWindowIsFramed)
 {
-    program = startProgram ("/default");
+    program = startProgramWithArgument ("/default");
     window = waitForPanelWindow();
     ASSERT_NE (window, 0u);
 

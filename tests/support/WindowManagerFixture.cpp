@@ -153,7 +153,7 @@ pid_t WindowManagerFixture::startProgram (const char* tsanSuppressions)
     return programs.back();
 }
 
-pid_t WindowManagerFixture::startProgram (const juce::String& argument)
+pid_t WindowManagerFixture::startProgramWithArgument (const juce::String& argument)
 {
     programs.push_back (spawn ({ TALVO_APP_BINARY, argument }, false));
     return programs.back();

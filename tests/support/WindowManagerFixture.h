@@ -30,7 +30,7 @@ protected:
     pid_t startProgram (const char* tsanSuppressions = nullptr);
 
     /** Starts the program with this one argument; its process id, or -1. */
-    pid_t startProgram (const juce::String& argument);
+    pid_t startProgramWithArgument (const juce::String& argument);
 
     /** The exit code, or minus the signal that ended it; nothing while it still runs. */
     std::optional<int> exitWithin (pid_t program, int timeoutMs);
