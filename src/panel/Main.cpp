@@ -25,6 +25,15 @@ namespace
     using PanelLayout::designWidth;
     using PanelLayout::designHeight;
 
+    /** The main display's user area: the window manager's work area on X11; empty without a main
+        display.
+    */
+    juce::Rectangle<int> mainUserArea()
+    {
+        const auto* mainDisplay = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay();
+        return mainDisplay != nullptr ? WorkArea::userAreaOf (*mainDisplay) : juce::Rectangle<int>();
+    }
+
     MainComponent* panelOf (juce::DocumentWindow* window)
     {
         return window != nullptr ? dynamic_cast<MainComponent*> (window->getContentComponent()) : nullptr;
@@ -149,8 +158,7 @@ void Talvoz3UIApplication::placeAtStartSize (MainWindow& window)
 {
     window.setResizable (true, true);
 
-    const auto* mainDisplay = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay();
-    const auto userArea = mainDisplay != nullptr ? WorkArea::userAreaOf (*mainDisplay) : juce::Rectangle<int>();
+    const auto userArea = mainUserArea();
     const auto startSize = startSizeForUserAreaHeight (userArea.getHeight());
 
     if (userArea.isEmpty())
@@ -178,11 +186,22 @@ void Talvoz3UIApplication::resetToFactoryDefaults (bool showAgain)
         return;
 
     panel->setFactoryDefaults();
-    mainWindow->keepPlaceGiven();
+    placeAfterReset();
     forgetWindowPosition (*mainWindow);
 
     if (showAgain)
         mainWindow->setVisible (true);
+}
+
+void Talvoz3UIApplication::placeAfterReset()
+{
+    // The reset centres the window at its factory size on the whole screen: on a small screen, or
+    // beside a desktop's panel, its title bar could end out of reach. It goes where a start at
+    // that size would go.
+    if (const auto userArea = mainUserArea(); ! userArea.isEmpty())
+        mainWindow->placeAtStart (mainWindow->getBounds().withZeroOrigin(), userArea);
+    else
+        mainWindow->keepPlaceGiven();
 }
 
 void Talvoz3UIApplication::shutdown()
@@ -211,7 +230,7 @@ void Talvoz3UIApplication::anotherInstanceStarted (const juce::String& commandLi
         if (CommandLineSwitches::asksForDefaults (commandLine))
         {
             panel->setFactoryDefaults();
-            mainWindow->keepPlaceGiven();
+            placeAfterReset();
             storeWindowPosition ({});
         }
 
@@ -376,6 +395,7 @@ void Talvoz3UIApplication::MainWindow::placeAtStart (juce::Rectangle<int> startS
     jassert (borderConstrainer != nullptr);
 
     startPlace = StartPlace { startSize, userArea };
+    startPlaceDue.reset();
     setBounds (borderConstrainer->startClientArea (startSize, userArea));
     lastFittingBounds = getBounds();
 }

@@ -62,13 +62,12 @@ public:
 
         /** Gives the window its start place for a start size on a user area (startClientArea), and
             gives it again once the window manager first reports the frame, which it knows only
-            once it frames the window: the whole frame then lies in the user area.
+            once it frames the window: the whole frame then lies in the user area. Replaces a start
+            place given before.
         */
         void placeAtStart (juce::Rectangle<int> startSize, juce::Rectangle<int> userArea);
 
-        /** The program has placed the window itself since (a factory reset): the start place is
-            not given again.
-        */
+        /** The program has placed the window itself since: the start place is not given again. */
         void keepPlaceGiven();
 
         /** The window's state text (getWindowStateAsString); once the display has gone, the one
@@ -169,6 +168,11 @@ private:
 
     /** The factory reset of a start switch; "/default" and "/defaults" then show the window. */
     void resetToFactoryDefaults (bool showAgain);
+
+    /** After a factory reset: the window keeps the reset's size where it fits the main display's
+        user area with its frame, centred there, else the largest allowed size that does.
+    */
+    void placeAfterReset();
 
     void storeWindowPosition (const juce::String& state);
 

@@ -195,6 +195,19 @@ TEST_P (StartingUnderWindowManager, TheWholeFrameStartsInTheWorkArea)
         << "client " << clientArea (window).toString() << ", frame " << framedArea (window).toString() << ", work area " << area.toString();
 }
 
+TEST_P (StartingUnderWindowManager, AResetAtStartAlsoShowsTheWholeFrameInTheWorkArea)
+{
+    ASSERT_TRUE (GetParam().dock == 0 || addBottomDock (GetParam().dock)) << "work area " << workArea().toString();
+
+    program = startProgramWithArgument ("/default");
+    window = waitForPanelWindow();
+    ASSERT_NE (window, 0u);
+    const auto area = workArea();
+
+    EXPECT_TRUE (waitUntil ([&] { return area.contains (framedArea (window)) && onThePanelsShape (clientArea (window)); }))
+        << "client " << clientArea (window).toString() << ", frame " << framedArea (window).toString() << ", work area " << area.toString();
+}
+
 INSTANTIATE_TEST_SUITE_P (Screens, StartingUnderWindowManager,
                           ::testing::Values (StartScreen { 1920, 1300, 26, 297 },
                                              StartScreen { 1024, 768, 0, 0 },
