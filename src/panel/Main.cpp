@@ -22,6 +22,11 @@ namespace
     constexpr int raiseOnTopMs = 200;
     constexpr int displayLostExitCode = 1;
 
+    /** How long a window manager may take to answer a size correction before the window's size
+        counts as its answer.
+    */
+    constexpr int correctionAnswerMs = 250;
+
     using PanelLayout::designWidth;
     using PanelLayout::designHeight;
 
@@ -375,8 +380,9 @@ void Talvoz3UIApplication::MainWindow::keepClientAreaOnShape()
     }
 
     // Until a size that fits arrives, what arrives is the window manager's way there (or its
-    // refusal): correcting that again would fight it.
-    if (! correctionAwaited)
+    // refusal): correcting that again would fight it. Only a new maximise or full screen may
+    // come before (handleAsyncUpdate tells).
+    if (! correctionAwaited || getBounds() != releasedBounds)
         triggerAsyncUpdate();   // not from inside the framework's handling of the new size
 }
 
@@ -443,15 +449,23 @@ void Talvoz3UIApplication::MainWindow::handleAsyncUpdate()
 
     const auto given = getBounds();
 
-    if (borderConstrainer == nullptr || correctionAwaited || borderConstrainer->fits (given))
+    if (borderConstrainer == nullptr || borderConstrainer->fits (given))
+        return;
+
+    // Maximised or full screen, the window manager refuses any other size. The user asked for the
+    // largest the panel allows on that screen; released, the window has its frame again. A hold
+    // at other bounds than the one last released is a new request of the user's, also while a
+    // correction is awaited; the one released already is the window manager's refusal.
+    const auto held = WindowManagerRequests::holdsAtScreenSize (*this);
+
+    if (correctionAwaited && ! (held && given != releasedBounds))
         return;
 
     auto corrected = borderConstrainer->correctedClientArea (given, lastFittingBounds);
 
-    // Maximised or full screen, the window manager refuses any other size. The user asked for the
-    // largest the panel allows on that screen; released, the window has its frame again.
-    if (WindowManagerRequests::holdsAtScreenSize (*this))
+    if (held)
     {
+        releasedBounds = given;
         WindowManagerRequests::releaseFromScreenSize (*this);
 
         if (const auto* display = juce::Desktop::getInstance().getDisplays().getDisplayForRect (given))
@@ -459,8 +473,23 @@ void Talvoz3UIApplication::MainWindow::handleAsyncUpdate()
     }
 
     correctionAwaited = true;
-    const juce::ScopedValueSetter<bool> applying (applyingCorrection, true);
-    setBounds (corrected);
+    {
+        const juce::ScopedValueSetter<bool> applying (applyingCorrection, true);
+        setBounds (corrected);
+    }
+    startTimer (correctionAnswerMs);
+}
+
+void Talvoz3UIApplication::MainWindow::timerCallback()
+{
+    stopTimer();
+
+    // Reached without a notice: from now on a size that does not fit is a new one to correct.
+    if (correctionAwaited && borderConstrainer != nullptr && borderConstrainer->fits (getBounds()))
+    {
+        lastFittingBounds = getBounds();
+        correctionAwaited = false;
+    }
 }
 
 WindowSizeHints::Limits Talvoz3UIApplication::MainWindow::clientAreaLimits()

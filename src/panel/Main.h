@@ -33,7 +33,8 @@ public:
         is brought back onto the constrainer's rectangle when it arrives. Message thread.
     */
     class MainWindow final : public juce::DocumentWindow,
-                             private juce::AsyncUpdater
+                             private juce::AsyncUpdater,
+                             private juce::Timer
     {
     public:
         explicit MainWindow (const juce::String& name);
@@ -104,6 +105,17 @@ public:
 
         /** A correction was asked for and no size that fits has arrived since. */
         bool correctionAwaited = false;
+
+        /** The bounds at which the window manager last held the window maximised or full screen
+            when the program asked it to let go.
+        */
+        juce::Rectangle<int> releasedBounds;
+
+        /** A window manager that gives the corrected size exactly sends nothing the framework
+            reports as a move or resize: the framework took that size on already. Looked at once
+            the window manager has had time to answer.
+        */
+        void timerCallback() override;
 
         /** True while the window takes on a correction itself, before the window manager answers. */
         bool applyingCorrection = false;
