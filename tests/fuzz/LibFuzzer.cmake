@@ -60,13 +60,14 @@ talvo_fuzz_target(SysExParserFuzz
     SOURCES device/ProtocolParser.cpp device/SysExProtocol.cpp
     DICTIONARY sysex.dict)
 talvo_fuzz_target(SettingsReaderFuzz
-    SOURCES storage/PropertiesDocument.cpp storage/GuardedFile.cpp storage/StoredProperties.cpp storage/SettingsFile.cpp
+    SOURCES storage/PropertiesDocument.cpp storage/GuardedFile.cpp storage/FolderOwner.cpp storage/StoredProperties.cpp
+            storage/SettingsFile.cpp
     LIBRARIES talvo_juce_core
     PACKAGES expat
     DICTIONARY xml.dict)
 talvo_fuzz_target(SnapshotReaderFuzz
-    SOURCES storage/PropertiesDocument.cpp storage/GuardedFile.cpp storage/StoredProperties.cpp storage/SettingsFile.cpp
-            storage/SnapshotFile.cpp
+    SOURCES storage/PropertiesDocument.cpp storage/GuardedFile.cpp storage/FolderOwner.cpp storage/StoredProperties.cpp
+            storage/SettingsFile.cpp storage/SnapshotFile.cpp
     LIBRARIES talvo_juce_core
     PACKAGES expat
     DICTIONARY xml.dict)
