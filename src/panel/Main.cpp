@@ -12,6 +12,7 @@
 #include "platform/x11/WorkArea.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <utility>
 
 namespace
@@ -400,10 +401,10 @@ void Talvoz3UIApplication::MainWindow::placeAtStart (juce::Rectangle<int> startS
 {
     jassert (borderConstrainer != nullptr);
 
-    startPlace = StartPlace { startSize, userArea };
     startPlaceDue.reset();
     setBounds (borderConstrainer->startClientArea (startSize, userArea));
     lastFittingBounds = getBounds();
+    startPlace = StartPlace { startSize, userArea, getBounds() };
 }
 
 void Talvoz3UIApplication::MainWindow::keepPlaceGiven()
@@ -424,27 +425,35 @@ void Talvoz3UIApplication::MainWindow::placeAgainOnceFramed()
     if (borderConstrainer->frameBorder.isEmpty())
         return;
 
-    const auto place = borderConstrainer->startClientArea (startPlace->size, startPlace->userArea);
-    startPlace.reset();
+    const auto start = *std::exchange (startPlace, std::nullopt);
+    const auto& frame = borderConstrainer->frameBorder;
+    const auto shift = getPosition() - start.given.getPosition();
+
+    // Framing moves the client area by the frame's thickness at most; a window moved further (by
+    // the user, already) stays where it was put.
+    if (std::abs (shift.x) > frame.getLeftAndRight() || std::abs (shift.y) > frame.getTopAndBottom())
+        return;
+
+    const auto place = borderConstrainer->startClientArea (start.size, start.userArea);
 
     if (place != getBounds())
     {
-        startPlaceDue = place;
+        startPlaceDue = DuePlace { place, getBounds() };
         triggerAsyncUpdate();   // not from inside the framework's handling of an event
     }
 }
 
 void Talvoz3UIApplication::MainWindow::handleAsyncUpdate()
 {
-    if (const auto place = std::exchange (startPlaceDue, std::nullopt))
+    if (const auto due = std::exchange (startPlaceDue, std::nullopt); due && getBounds() == due->from)
     {
         {
             const juce::ScopedValueSetter<bool> applying (applyingCorrection, true);
-            setBounds (*place);
+            setBounds (due->place);
         }
 
-        if (borderConstrainer != nullptr && borderConstrainer->fits (*place))
-            lastFittingBounds = *place;
+        if (borderConstrainer != nullptr && borderConstrainer->fits (due->place))
+            lastFittingBounds = due->place;
     }
 
     const auto given = getBounds();

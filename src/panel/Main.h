@@ -93,12 +93,20 @@ public:
         struct StartPlace
         {
             juce::Rectangle<int> size, userArea;
+            juce::Rectangle<int> given;   ///< the client area given before the frame was known
         };
 
         std::optional<StartPlace> startPlace;
 
-        /** The start place to give the window, asked for from the framework's handling of an event. */
-        std::optional<juce::Rectangle<int>> startPlaceDue;
+        /** The start place to give the window, asked for from the framework's handling of an event
+            while the window was at `from`: a move that comes in between stands.
+        */
+        struct DuePlace
+        {
+            juce::Rectangle<int> place, from;
+        };
+
+        std::optional<DuePlace> startPlaceDue;
 
         /** The last client area that fitted, on the screen. */
         juce::Rectangle<int> lastFittingBounds;
