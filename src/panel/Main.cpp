@@ -12,7 +12,6 @@
 #include "platform/x11/WorkArea.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <utility>
 
 namespace
@@ -26,7 +25,15 @@ namespace
     /** How long a window manager may take to answer a size correction before the window's size
         counts as its answer.
     */
-    constexpr int correctionAnswerMs = 250;
+    constexpr double correctionAnswerMs = 250.0;
+
+    /** How often, and for how long after the start, the window looks for its frame: the window
+        manager's frame extents may arrive without a move, resize or paint that would show them.
+    */
+    constexpr int lookForFrameMs = 20;
+    constexpr double lookForFrameUntilMs = 5000.0;
+
+    double nowMs() { return juce::Time::getMillisecondCounterHiRes(); }
 
     using PanelLayout::designWidth;
     using PanelLayout::designHeight;
@@ -404,7 +411,8 @@ void Talvoz3UIApplication::MainWindow::placeAtStart (juce::Rectangle<int> startS
     startPlaceDue.reset();
     setBounds (borderConstrainer->startClientArea (startSize, userArea));
     lastFittingBounds = getBounds();
-    startPlace = StartPlace { startSize, userArea, getBounds() };
+    startPlace = StartPlace { startSize, userArea, getBounds(), nowMs() + lookForFrameUntilMs };
+    startTimer (lookForFrameMs);
 }
 
 void Talvoz3UIApplication::MainWindow::keepPlaceGiven()
@@ -426,34 +434,27 @@ void Talvoz3UIApplication::MainWindow::placeAgainOnceFramed()
         return;
 
     const auto start = *std::exchange (startPlace, std::nullopt);
-    const auto& frame = borderConstrainer->frameBorder;
-    const auto shift = getPosition() - start.given.getPosition();
 
-    // Framing moves the client area by the frame's thickness at most; a window moved further (by
-    // the user, already) stays where it was put.
-    if (std::abs (shift.x) > frame.getLeftAndRight() || std::abs (shift.y) > frame.getTopAndBottom())
+    // A place whose frame lies in the user area stands, as the user may have moved the window
+    // already; only one that the frame pushes out of it is given anew.
+    if (start.userArea.contains (borderConstrainer->frameBorder.addedTo (start.given)))
         return;
 
-    const auto place = borderConstrainer->startClientArea (start.size, start.userArea);
-
-    if (place != getBounds())
-    {
-        startPlaceDue = DuePlace { place, getBounds() };
-        triggerAsyncUpdate();   // not from inside the framework's handling of an event
-    }
+    startPlaceDue = borderConstrainer->startClientArea (start.size, start.userArea);
+    triggerAsyncUpdate();   // not from inside the framework's handling of an event
 }
 
 void Talvoz3UIApplication::MainWindow::handleAsyncUpdate()
 {
-    if (const auto due = std::exchange (startPlaceDue, std::nullopt); due && getBounds() == due->from)
+    if (const auto place = std::exchange (startPlaceDue, std::nullopt))
     {
         {
             const juce::ScopedValueSetter<bool> applying (applyingCorrection, true);
-            setBounds (due->place);
+            setBounds (*place);
         }
 
-        if (borderConstrainer != nullptr && borderConstrainer->fits (due->place))
-            lastFittingBounds = due->place;
+        if (borderConstrainer != nullptr && borderConstrainer->fits (*place))
+            lastFittingBounds = *place;
     }
 
     const auto given = getBounds();
@@ -486,19 +487,33 @@ void Talvoz3UIApplication::MainWindow::handleAsyncUpdate()
         const juce::ScopedValueSetter<bool> applying (applyingCorrection, true);
         setBounds (corrected);
     }
-    startTimer (correctionAnswerMs);
+    correctionCheckDue = nowMs() + correctionAnswerMs;
+    startTimer (lookForFrameMs);
 }
 
 void Talvoz3UIApplication::MainWindow::timerCallback()
 {
-    stopTimer();
+    if (startPlace.has_value() && nowMs() > startPlace->lookUntil)
+        startPlace.reset();   // no frame came: no window manager frames this window
 
-    // Reached without a notice: from now on a size that does not fit is a new one to correct.
-    if (correctionAwaited && borderConstrainer != nullptr && borderConstrainer->fits (getBounds()))
+    placeAgainOnceFramed();
+
+    // A window manager that gives the corrected size exactly sends nothing the framework reports
+    // as a move or resize: it took that size on already. Reached without a notice, a size that
+    // does not fit from now on is a new one to correct.
+    if (correctionCheckDue.has_value() && nowMs() >= *correctionCheckDue)
     {
-        lastFittingBounds = getBounds();
-        correctionAwaited = false;
+        correctionCheckDue.reset();
+
+        if (correctionAwaited && borderConstrainer != nullptr && borderConstrainer->fits (getBounds()))
+        {
+            lastFittingBounds = getBounds();
+            correctionAwaited = false;
+        }
     }
+
+    if (! startPlace.has_value() && ! correctionCheckDue.has_value())
+        stopTimer();
 }
 
 WindowSizeHints::Limits Talvoz3UIApplication::MainWindow::clientAreaLimits()

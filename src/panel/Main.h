@@ -94,19 +94,13 @@ public:
         {
             juce::Rectangle<int> size, userArea;
             juce::Rectangle<int> given;   ///< the client area given before the frame was known
+            double lookUntil = 0;         ///< when to stop looking for a frame (millisecond counter)
         };
 
         std::optional<StartPlace> startPlace;
 
-        /** The start place to give the window, asked for from the framework's handling of an event
-            while the window was at `from`: a move that comes in between stands.
-        */
-        struct DuePlace
-        {
-            juce::Rectangle<int> place, from;
-        };
-
-        std::optional<DuePlace> startPlaceDue;
+        /** The start place to give the window, asked for from the framework's handling of an event. */
+        std::optional<juce::Rectangle<int>> startPlaceDue;
 
         /** The last client area that fitted, on the screen. */
         juce::Rectangle<int> lastFittingBounds;
@@ -119,9 +113,11 @@ public:
         */
         juce::Rectangle<int> releasedBounds;
 
-        /** A window manager that gives the corrected size exactly sends nothing the framework
-            reports as a move or resize: the framework took that size on already. Looked at once
-            the window manager has had time to answer.
+        /** When a correction's answer is looked at (millisecond counter). */
+        std::optional<double> correctionCheckDue;
+
+        /** Looks for the frame while the start place waits for it, and at a correction's answer
+            once the window manager has had time to give it.
         */
         void timerCallback() override;
 
