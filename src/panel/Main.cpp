@@ -7,6 +7,7 @@
 #include "platform/x11/DisplayLoss.h"
 #include "platform/x11/PaintDelivery.h"
 #include "platform/PlatformHost.h"
+#include "platform/SteadyDeadline.h"
 #include "platform/x11/WaitingEvents.h"
 #include "platform/x11/WindowManagerRequests.h"
 #include "platform/x11/WorkArea.h"
@@ -25,15 +26,13 @@ namespace
     /** How long a window manager may take to answer a size correction before the window's size
         counts as its answer.
     */
-    constexpr double correctionAnswerMs = 250.0;
+    constexpr int correctionAnswerMs = 250;
 
     /** How often, and for how long after the start, the window looks for its frame: the window
         manager's frame extents may arrive without a move, resize or paint that would show them.
     */
     constexpr int lookForFrameMs = 20;
-    constexpr double lookForFrameUntilMs = 5000.0;
-
-    double nowMs() { return juce::Time::getMillisecondCounterHiRes(); }
+    constexpr int lookForFrameUntilMs = 5000;
 
     using PanelLayout::designWidth;
     using PanelLayout::designHeight;
@@ -411,7 +410,7 @@ void Talvoz3UIApplication::MainWindow::placeAtStart (juce::Rectangle<int> startS
     startPlaceDue.reset();
     setBounds (borderConstrainer->startClientArea (startSize, userArea));
     lastFittingBounds = getBounds();
-    startPlace = StartPlace { startSize, userArea, getBounds(), nowMs() + lookForFrameUntilMs };
+    startPlace = StartPlace { startSize, userArea, getBounds(), SteadyDeadline::in (lookForFrameUntilMs) };
     startTimer (lookForFrameMs);
 }
 
@@ -487,13 +486,13 @@ void Talvoz3UIApplication::MainWindow::handleAsyncUpdate()
         const juce::ScopedValueSetter<bool> applying (applyingCorrection, true);
         setBounds (corrected);
     }
-    correctionCheckDue = nowMs() + correctionAnswerMs;
+    correctionCheckDue = SteadyDeadline::in (correctionAnswerMs);
     startTimer (lookForFrameMs);
 }
 
 void Talvoz3UIApplication::MainWindow::timerCallback()
 {
-    if (startPlace.has_value() && nowMs() > startPlace->lookUntil)
+    if (startPlace.has_value() && startPlace->lookUntil.millisecondsLeft() == 0)
         startPlace.reset();   // no frame came: no window manager frames this window
 
     placeAgainOnceFramed();
@@ -501,7 +500,7 @@ void Talvoz3UIApplication::MainWindow::timerCallback()
     // A window manager that gives the corrected size exactly sends nothing the framework reports
     // as a move or resize: it took that size on already. Reached without a notice, a size that
     // does not fit from now on is a new one to correct.
-    if (correctionCheckDue.has_value() && nowMs() >= *correctionCheckDue)
+    if (correctionCheckDue.has_value() && correctionCheckDue->millisecondsLeft() == 0)
     {
         correctionCheckDue.reset();
 

@@ -2,6 +2,7 @@
 
 #include "panel/OVKBorderBoundsConstrainer.h"
 #include "panel/SingleInstanceChannel.h"
+#include "platform/SteadyDeadline.h"
 #include "platform/x11/WindowSizeHints.h"
 #include "platform/linux/QuitSignals.h"
 #include "platform/linux/SystemServices.h"
@@ -94,7 +95,7 @@ public:
         {
             juce::Rectangle<int> size, userArea;
             juce::Rectangle<int> given;   ///< the client area given before the frame was known
-            double lookUntil = 0;         ///< when to stop looking for a frame (millisecond counter)
+            SteadyDeadline lookUntil;     ///< when to stop looking for a frame
         };
 
         std::optional<StartPlace> startPlace;
@@ -114,7 +115,7 @@ public:
         juce::Rectangle<int> releasedBounds;
 
         /** When a correction's answer is looked at (millisecond counter). */
-        std::optional<double> correctionCheckDue;
+        std::optional<SteadyDeadline> correctionCheckDue;
 
         /** Looks for the frame while the start place waits for it, and at a correction's answer
             once the window manager has had time to give it.

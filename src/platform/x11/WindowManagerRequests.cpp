@@ -1,5 +1,6 @@
 #include "platform/x11/FrameworkX11Internals.h"   // first: the framework's X11 classes, for its one version
 
+#include "platform/SteadyDeadline.h"
 #include "platform/x11/DisplayLoss.h"
 #include "platform/x11/WindowManagerRequests.h"
 
@@ -42,6 +43,16 @@ namespace WindowManagerRequests
                         SubstructureRedirectMask | SubstructureNotifyMask, &message);
         }
 
+        /** The _NET_WM_STATE values that hold a window at the screen's size: maximised either
+            way, and full screen.
+        */
+        std::array<Atom, 3> screenSizedStates (Display* display)
+        {
+            return { XInternAtom (display, "_NET_WM_STATE_MAXIMIZED_VERT", False),
+                     XInternAtom (display, "_NET_WM_STATE_MAXIMIZED_HORZ", False),
+                     XInternAtom (display, "_NET_WM_STATE_FULLSCREEN", False) };
+        }
+
         /** The X server's current time: the time stamp of a property change we make and wait for,
             at most serverAnswerMs; nothing when the server does not answer or has gone. On a
             connection of our own, so that the framework's never holds an event it did not read;
@@ -59,7 +70,7 @@ namespace WindowManagerRequests
             XFlush (display);
 
             std::optional<Time> now;
-            const auto deadline = juce::Time::getMillisecondCounterHiRes() + serverAnswerMs;
+            const auto deadline = SteadyDeadline::in (serverAnswerMs);
 
             while (! DisplayLoss::happened())
             {
@@ -69,13 +80,13 @@ namespace WindowManagerRequests
                     break;
                 }
 
-                const auto left = deadline - juce::Time::getMillisecondCounterHiRes();
+                const auto left = deadline.millisecondsLeft();
 
-                if (left <= 0)
+                if (left == 0)
                     break;
 
                 pollfd readable { ConnectionNumber (display), POLLIN, 0 };
-                ::poll (&readable, 1, static_cast<int> (left) + 1);
+                ::poll (&readable, 1, left);
             }
 
             XDestroyWindow (display, probe);
@@ -128,9 +139,7 @@ namespace WindowManagerRequests
 
         juce::XWindowSystemUtilities::ScopedXLock lock;
 
-        const std::array<Atom, 3> screenSized { XInternAtom (display, "_NET_WM_STATE_MAXIMIZED_VERT", False),
-                                                XInternAtom (display, "_NET_WM_STATE_MAXIMIZED_HORZ", False),
-                                                XInternAtom (display, "_NET_WM_STATE_FULLSCREEN", False) };
+        const auto screenSized = screenSizedStates (display);
 
         juce::XWindowSystemUtilities::GetXProperty state (display, native, XInternAtom (display, "_NET_WM_STATE", False),
                                                            0, 64, false, XA_ATOM);
@@ -159,12 +168,10 @@ namespace WindowManagerRequests
         // On the framework's connection: the size the program sets next follows these requests.
         juce::XWindowSystemUtilities::ScopedXLock lock;
 
-        const auto vertical = static_cast<long> (XInternAtom (display, "_NET_WM_STATE_MAXIMIZED_VERT", False));
-        const auto horizontal = static_cast<long> (XInternAtom (display, "_NET_WM_STATE_MAXIMIZED_HORZ", False));
-        const auto fullScreen = static_cast<long> (XInternAtom (display, "_NET_WM_STATE_FULLSCREEN", False));
+        const auto [vertical, horizontal, fullScreen] = screenSizedStates (display);
 
-        sendToWindowManager (display, native, "_NET_WM_STATE", { removeState, vertical, horizontal, fromAnApplication, 0 });
-        sendToWindowManager (display, native, "_NET_WM_STATE", { removeState, fullScreen, 0, fromAnApplication, 0 });
+        sendToWindowManager (display, native, "_NET_WM_STATE", { removeState, static_cast<long> (vertical), static_cast<long> (horizontal), fromAnApplication, 0 });
+        sendToWindowManager (display, native, "_NET_WM_STATE", { removeState, static_cast<long> (fullScreen), 0, fromAnApplication, 0 });
     }
    #else
     bool activate (juce::Component&) { return false; }
