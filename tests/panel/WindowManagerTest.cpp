@@ -248,7 +248,9 @@ TEST_F (BesideATaskbar, MaximisedOrFullScreenTheWindowEndsInTheWorkAreaAndStillR
                                 }))
             << state << ": frame " << framedArea (window).toString() << ", work area " << area.toString();
 
-        // The bottom edge, dragged up, still resizes the window.
+        // The bottom edge, dragged up, still resizes the window: once the program and openbox
+        // have both taken in the corrected size, so that the drag starts from it.
+        ASSERT_TRUE (waitUntil ([this] { return programKnowsPlaceOf (window) && windowManagerCaughtUp(); }));
         before = clientArea (window);
         const auto frame = framedArea (window);
         drag ({ frame.getCentreX(), frame.getBottom() - 2 }, { frame.getCentreX(), frame.getBottom() - 62 });
