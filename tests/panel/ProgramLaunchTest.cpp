@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -288,6 +290,20 @@ TEST (ProgramLaunch, APanelThatCannotListenSaysSoAndLaterLaunchesStartNoOther)
     ProgramWithOutput running ({}, {});
     ASSERT_TRUE (running.started);
     ASSERT_TRUE (X11Windows::waitForWindowTitled (windowTitle, 30000).has_value()) << "running: " << running.process.isRunning();
+
+    // The panel is the process that holds the lock: a window of that title alone could be another's.
+    const auto lockHeld = []
+    {
+        const auto fd = ::open (SingleInstanceFolder::lockFile().getFullPathName().toRawUTF8(), O_RDONLY | O_CLOEXEC);
+        const auto held = fd >= 0 && ::flock (fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+        if (fd >= 0)
+            ::close (fd);
+        return held;
+    };
+    const auto lockDeadline = juce::Time::getMillisecondCounterHiRes() + 30000.0;
+    while (! lockHeld() && running.process.isRunning() && juce::Time::getMillisecondCounterHiRes() < lockDeadline)
+        juce::Thread::sleep (10);
+    ASSERT_TRUE (lockHeld()) << "running: " << running.process.isRunning();
 
     // Plain launches alike (the channel's own tests): this one waits out the time-out.
     ProgramWithOutput stopper ({}, "/shutdown");
