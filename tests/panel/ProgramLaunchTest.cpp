@@ -173,6 +173,27 @@ TEST (ProgramLaunch, WithoutADisplayItSaysSoAndFails)
 namespace
 {
     /** Runs the program under `env` with extra variables, collecting what it writes to stderr. */
+    /** True once a process holds the one-panel lock (or, with held false, once none does), within
+        30 s: an earlier test's panel may still be saving on its way out.
+    */
+    bool waitForPanelLock (bool held)
+    {
+        const auto isHeld = []
+        {
+            const auto fd = ::open (SingleInstanceFolder::lockFile().getFullPathName().toRawUTF8(), O_RDONLY | O_CLOEXEC);
+            const auto taken = fd >= 0 && ::flock (fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+            if (fd >= 0)
+                ::close (fd);
+            return taken;
+        };
+
+        for (const auto end = juce::Time::getMillisecondCounterHiRes() + 30000.0;
+             isHeld() != held && juce::Time::getMillisecondCounterHiRes() < end;)
+            juce::Thread::sleep (10);
+
+        return isHeld() == held;
+    }
+
     struct ProgramWithOutput
     {
         ProgramWithOutput (const juce::StringArray& environment, const juce::String& commandLine)
@@ -262,7 +283,9 @@ TEST (ProgramLaunch, ASecondLaunchThatCannotReachThePanelSaysSoAndFails)
 
     // A panel that takes the connection but never answers: the launch gives up in time.
     const SingleInstanceFolder::Opened folder;
+    ASSERT_TRUE (waitForPanelLock (false));
     const auto file = SingleInstanceChannel::socketFile();
+    file.deleteRecursively();   // what a killed panel left
     const int squatter = bindLocalSocket (file);
     ASSERT_GE (squatter, 0);
     ASSERT_EQ (::listen (squatter, 4), 0);
@@ -285,6 +308,8 @@ TEST (ProgramLaunch, APanelThatCannotListenSaysSoAndLaterLaunchesStartNoOther)
 
     // A folder at the socket's name: no panel can listen, and each launch once started a panel.
     const SingleInstanceFolder::Opened folder;
+    ASSERT_TRUE (waitForPanelLock (false));
+    SingleInstanceChannel::socketFile().deleteRecursively();   // what a killed panel left
     ASSERT_TRUE (SingleInstanceChannel::socketFile().createDirectory());
 
     ProgramWithOutput running ({}, {});
@@ -292,18 +317,7 @@ TEST (ProgramLaunch, APanelThatCannotListenSaysSoAndLaterLaunchesStartNoOther)
     ASSERT_TRUE (X11Windows::waitForWindowTitled (windowTitle, 30000).has_value()) << "running: " << running.process.isRunning();
 
     // The panel is the process that holds the lock: a window of that title alone could be another's.
-    const auto lockHeld = []
-    {
-        const auto fd = ::open (SingleInstanceFolder::lockFile().getFullPathName().toRawUTF8(), O_RDONLY | O_CLOEXEC);
-        const auto held = fd >= 0 && ::flock (fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
-        if (fd >= 0)
-            ::close (fd);
-        return held;
-    };
-    const auto lockDeadline = juce::Time::getMillisecondCounterHiRes() + 30000.0;
-    while (! lockHeld() && running.process.isRunning() && juce::Time::getMillisecondCounterHiRes() < lockDeadline)
-        juce::Thread::sleep (10);
-    ASSERT_TRUE (lockHeld()) << "running: " << running.process.isRunning();
+    ASSERT_TRUE (waitForPanelLock (true)) << "running: " << running.process.isRunning();
 
     // Plain launches alike (the channel's own tests): this one waits out the time-out.
     ProgramWithOutput stopper ({}, "/shutdown");
